@@ -1,0 +1,31 @@
+#pragma once
+
+// Recursive file search below a folder, with the program's wildcard grammar.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace FindFileRecursive {
+
+// Appends to `results` the full path of every file below `folder` (at any depth)
+// whose folder (with its trailing backslash) matches `folderPattern` and whose name
+// matches `namePattern`. `folder` is completed with a backslash when it lacks one,
+// also for the caller. Depth-first; each folder's entries in case-insensitive name
+// order, ties in byte order. Folders that cannot be read add nothing; a folder that is
+// one of its own ancestors (a symbolic-link loop) is not entered again. Symbolic links
+// count as what they point at; only regular files are results (no FIFOs, sockets,
+// devices or dangling links). Names come back as code-page text.
+void FindFiles(std::string& folder, std::string_view folderPattern,
+               std::string_view namePattern, std::vector<std::string>& results);
+
+// The part of `buffer` before its first NUL; the whole buffer when it holds none.
+std::string StripNul(std::string_view buffer);
+
+// Whole-text wildcard match, case-sensitive, by byte value:
+//   ?  one character        *  any run, empty included     #  one digit 0-9
+//   [list] one character in the list ("a-z" is a range)   [!list] one not in it
+//   any other character matches itself.
+bool WildcardMatch(std::string_view text, std::string_view pattern);
+
+}  // namespace FindFileRecursive

@@ -1,0 +1,177 @@
+#include "fileservices/hostpath.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <vector>
+
+#include "fileservices/codepage.h"
+
+namespace hostpath {
+namespace {
+
+std::string& OverriddenFolder() {
+  static std::string folder;
+  return folder;
+}
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+bool IsFolder(const std::string& hostPath) {
+  struct stat st;
+  return stat(hostPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string WithoutTrailingSlashes(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+std::optional<std::string> DriveRoot(char letter) {
+  const char lower = static_cast<char>(letter | 0x20);
+  const std::string device = std::string("/dosdevices/") + lower + ':';
+
+  const std::string exe = ExecutableFolder();
+  if (!exe.empty()) {
+    std::string candidate = (exe == "/" ? std::string() : exe) + device;
+    if (IsFolder(candidate)) return candidate;
+  }
+
+  std::string prefix;
+  if (const char* wine = std::getenv("WINEPREFIX"); wine && *wine) {
+    prefix = wine;
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    prefix = std::string(home) + "/.wine";
+  }
+  // A relative prefix would make drives depend on the working directory.
+  if (!prefix.empty() && prefix[0] == '/') {
+    std::string candidate = WithoutTrailingSlashes(prefix);
+    if (candidate == "/") candidate.clear();
+    candidate += device;
+    if (IsFolder(candidate)) return candidate;
+  }
+  return std::nullopt;
+}
+
+// The host name of the entry of `folder` that equals `part` without regard to case,
+// taking the first in listing order when several do. Names that are not valid UTF-8
+// are compared through their code-page reading, so they can still be found.
+std::optional<std::string> FindCaseVariant(const std::string& folder, std::string_view part) {
+  DIR* dir = opendir(folder.empty() ? "/" : folder.c_str());
+  if (!dir) return std::nullopt;
+  std::optional<std::string> best;
+  std::string bestText, text;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    text.clear();
+    codepage::AppendFromUtf8(text, name);
+    if (!codepage::EqualsNoCase(text, part)) continue;
+    const int order = best ? codepage::CompareForListing(text, bestText) : -1;
+    if (order < 0 || (order == 0 && name < *best)) {
+      best = std::string(name);
+      bestText = text;
+    }
+  }
+  closedir(dir);
+  return best;
+}
+
+}  // namespace
+
+std::string ExecutableFolder() {
+  if (!OverriddenFolder().empty()) return OverriddenFolder();
+  static const std::string real = [] {
+    char buffer[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer);
+    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buffer) return std::string();
+    const std::string exe(buffer, static_cast<std::size_t>(n));
+    const std::size_t slash = exe.rfind('/');
+    if (slash == std::string::npos) return std::string();
+    return slash == 0 ? std::string("/") : exe.substr(0, slash);
+  }();
+  return real;
+}
+
+std::string ProgramFolder() { return codepage::FromUtf8(ExecutableFolder()); }
+
+void OverrideExecutableFolder(std::string hostFolder) {
+  OverriddenFolder() = hostFolder.empty() ? std::string() : WithoutTrailingSlashes(hostFolder);
+}
+
+std::optional<std::string> ToHostPath(std::string_view programPath) {
+  // A NUL would silently cut the path short at the system call.
+  if (programPath.empty() || programPath.find('\0') != std::string_view::npos) return std::nullopt;
+
+  std::string host;  // without trailing slash; empty stands for "/"
+  std::size_t pos;
+  if (programPath[0] == '/') {
+    pos = 1;
+  } else if (programPath.size() >= 2 && IsAsciiLetter(programPath[0]) && programPath[1] == ':' &&
+             (programPath.size() == 2 || IsSeparator(programPath[2]))) {
+    std::optional<std::string> root = DriveRoot(programPath[0]);
+    if (!root) return std::nullopt;
+    host = std::move(*root);
+    pos = 2;
+  } else {
+    return std::nullopt;
+  }
+
+  struct Level {
+    std::size_t length;  // of `host` before the part was added
+    bool existed;        // whether the folder the part was added to exists
+  };
+  std::vector<Level> levels;
+  bool exists = true;
+  std::string candidate;
+
+  while (pos < programPath.size()) {
+    while (pos < programPath.size() && IsSeparator(programPath[pos])) ++pos;
+    std::size_t end = pos;
+    while (end < programPath.size() && !IsSeparator(programPath[end])) ++end;
+    const std::string_view part = programPath.substr(pos, end - pos);
+    pos = end;
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (!levels.empty()) {
+        host.resize(levels.back().length);
+        exists = levels.back().existed;
+        levels.pop_back();
+      }
+      continue;
+    }
+
+    levels.push_back({host.size(), exists});
+    const std::string utf8 = codepage::ToUtf8(part);
+    if (exists) {
+      candidate = host + '/' + utf8;
+      struct stat st;
+      if (lstat(candidate.c_str(), &st) == 0) {
+        host = std::move(candidate);
+        continue;
+      }
+      if (errno == ENOENT) {
+        if (std::optional<std::string> variant = FindCaseVariant(host, part)) {
+          host += '/';
+          host += *variant;
+          continue;
+        }
+      }
+      exists = false;  // everything below is named as given (a file about to be created)
+    }
+    host += '/';
+    host += utf8;
+  }
+
+  if (host.empty()) host = "/";
+  if (IsSeparator(programPath.back()) && host.back() != '/') host += '/';
+  return host;
+}
+
+}  // namespace hostpath

@@ -1,0 +1,221 @@
+#include "fileservices/replacefile.h"
+
+#include <fcntl.h>
+#include <pthread.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+#include <functional>
+
+#include "fileservices/filemisc.h"
+
+namespace FileMisc::testing {
+namespace {
+std::function<int(Step)>& Hook() {
+  static std::function<int(Step)> hook;
+  return hook;
+}
+}  // namespace
+
+void SetFaultHook(std::function<int(Step)> hook) { Hook() = std::move(hook); }
+
+}  // namespace FileMisc::testing
+
+namespace fileservices_internal {
+namespace {
+
+using FileMisc::testing::Step;
+
+int InjectedFault(Step step) {
+  const auto& hook = FileMisc::testing::Hook();
+  return hook ? hook(step) : 0;
+}
+
+constexpr std::size_t kBufferBytes = 256 * 1024;
+
+// Past a file size limit the kernel raises SIGXFSZ, which ends the process by default.
+// Holding it blocked turns that into a plain EFBIG from write(); a signal raised
+// meanwhile is taken off again so it cannot strike once the mask is restored.
+class FileSizeSignalGuard {
+ public:
+  FileSizeSignalGuard() {
+    sigemptyset(&set_);
+    sigaddset(&set_, SIGXFSZ);
+    pthread_sigmask(SIG_BLOCK, &set_, &previous_);
+  }
+  ~FileSizeSignalGuard() {
+    if (!sigismember(&previous_, SIGXFSZ)) {
+      sigset_t pending;
+      if (sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ)) {
+        const timespec none{};
+        sigtimedwait(&set_, nullptr, &none);
+      }
+    }
+    pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+  }
+  FileSizeSignalGuard(const FileSizeSignalGuard&) = delete;
+  FileSizeSignalGuard& operator=(const FileSizeSignalGuard&) = delete;
+
+ private:
+  sigset_t set_;
+  sigset_t previous_;
+};
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+  FileSizeSignalGuard guard;
+  while (size > 0) {
+    ssize_t n;
+    if (const int fault = InjectedFault(Step::Write)) {
+      errno = fault;
+      n = -1;
+    } else {
+      n = write(fd, data, size);
+    }
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) {
+      errno = ENOSPC;
+      return false;
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+std::string TempName(const std::string& folder, const std::string& base) {
+  static std::atomic<unsigned> counter{0};
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  const unsigned long salt = static_cast<unsigned long>(now.tv_nsec) ^
+                             (static_cast<unsigned long>(getpid()) << 20) ^ counter++;
+  // Long names would overflow the name length limit once the suffix is added.
+  const std::string stem = base.size() <= 200 ? base : std::string("norvik");
+  return folder + "/." + stem + "." + std::to_string(salt % 1000000007ul) + ".tmp";
+}
+
+}  // namespace
+
+std::optional<ReplaceTarget> FindReplaceTarget(const std::string& hostPath) {
+  ReplaceTarget target;
+  target.path = hostPath;
+  if (lstat(hostPath.c_str(), &target.info) != 0) {
+    if (errno != ENOENT) return std::nullopt;
+    return target;
+  }
+  if (S_ISLNK(target.info.st_mode)) {
+    // Replacing the link itself would cut it loose from the file it shares.
+    char* real = realpath(hostPath.c_str(), nullptr);
+    if (!real) return std::nullopt;
+    target.path = real;
+    std::free(real);
+    if (stat(target.path.c_str(), &target.info) != 0) return std::nullopt;
+  }
+  target.exists = true;
+  return target;
+}
+
+FileReplacement::~FileReplacement() { Abort(); }
+
+bool FileReplacement::Begin(const ReplaceTarget& target) {
+  Abort();
+  failed_ = false;
+  target_ = target.path;
+  const std::size_t slash = target_.rfind('/');
+  if (slash == std::string::npos || slash + 1 == target_.size()) return false;
+  folder_ = slash == 0 ? std::string("/") : target_.substr(0, slash);
+  const std::string base = target_.substr(slash + 1);
+  hasOld_ = target.exists;
+  old_ = target.info;
+
+  // A file that exists gets its own mode later; a new one takes 0666 under the umask.
+  const mode_t mode = hasOld_ ? 0600 : 0666;
+  for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+    temp_ = TempName(folder_, base);
+    fd_ = open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd_ < 0 && errno != EEXIST) break;
+  }
+  if (fd_ < 0) {
+    temp_.clear();
+    return false;
+  }
+  buffer_.clear();
+  buffer_.reserve(kBufferBytes);
+  return true;
+}
+
+bool FileReplacement::Write(std::string_view bytes) {
+  if (!ok()) return false;
+  if (buffer_.size() + bytes.size() > kBufferBytes && !Flush()) return false;
+  if (bytes.size() >= kBufferBytes) {
+    if (!WriteAll(fd_, bytes.data(), bytes.size())) failed_ = true;
+    return !failed_;
+  }
+  buffer_.append(bytes);
+  return true;
+}
+
+bool FileReplacement::Flush() {
+  if (!buffer_.empty() && !WriteAll(fd_, buffer_.data(), buffer_.size())) failed_ = true;
+  buffer_.clear();
+  return !failed_;
+}
+
+bool FileReplacement::Commit() {
+  if (!ok() || !Flush() || fsync(fd_) != 0) {
+    Abort();
+    return false;
+  }
+  if (hasOld_) {
+    // Owner first: changing it can clear set-id bits that fchmod then puts back.
+    // Only root may give a file away; for anyone else keeping the owner is best effort.
+    (void)fchown(fd_, old_.st_uid, old_.st_gid);
+    if (fchmod(fd_, old_.st_mode & 07777) != 0) {
+      Abort();
+      return false;
+    }
+  }
+  const int fd = fd_;
+  fd_ = -1;
+  if (close(fd) != 0) {
+    Abort();
+    return false;
+  }
+  if (const int fault = InjectedFault(Step::Rename)) {
+    errno = fault;
+    Abort();
+    return false;
+  }
+  if (rename(temp_.c_str(), target_.c_str()) != 0) {
+    Abort();
+    return false;
+  }
+  temp_.clear();
+  // The new name is only durable once the folder is on disk too. The file is in place
+  // by now, so a failure here is not a failed save.
+  const int folder = open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder >= 0) {
+    (void)fsync(folder);
+    close(folder);
+  }
+  return true;
+}
+
+void FileReplacement::Abort() {
+  const int saved = errno;
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
+  if (!temp_.empty()) unlink(temp_.c_str());
+  temp_.clear();
+  buffer_.clear();
+  failed_ = true;
+  errno = saved;
+}
+
+}  // namespace fileservices_internal

@@ -1,0 +1,94 @@
+#include "support/tempdir.h"
+
+#include "fileservices/hostpath.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace testsupport {
+
+TempDir::TempDir() {
+  std::string pattern = (fs::temp_directory_path() / "norvik-test-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  root_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  // Tests take write and search bits away; give them back so the folder can go.
+  for (auto it = fs::recursive_directory_iterator(
+           root_, fs::directory_options::skip_permission_denied, ec);
+       !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    if (it->is_directory(ec) && !it->is_symlink(ec))
+      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+  }
+  fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(root_, ec);
+}
+
+fs::path TempDir::writeFile(std::string_view relative, std::string_view bytes) const {
+  fs::path file = root_ / fs::path(relative);
+  fs::create_directories(file.parent_path());
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + file.string());
+  return file;
+}
+
+fs::path TempDir::makeDir(std::string_view relative) const {
+  fs::path folder = root_ / fs::path(relative);
+  fs::create_directories(folder);
+  return folder;
+}
+
+std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::optional<bool> runWithoutRoot(const std::function<bool()>& check) {
+  const pid_t child = fork();
+  if (child < 0) return std::nullopt;
+  if (child == 0) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+    _exit(check() ? 0 : 1);
+  }
+  int status = 0;
+  if (waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 2)
+    return std::nullopt;
+  return WEXITSTATUS(status) == 0;
+}
+
+void DriveFixture::SetUp() {
+  exeFolder_ = dir_.makeDir("program");
+  dir_.makeDir("program/dosdevices");
+  hostpath::OverrideExecutableFolder(exeFolder_.string());
+  // No Wine prefix of the user's may answer for a drive in a test.
+  setenv("WINEPREFIX", (dir_.path() / "no-wine-prefix").c_str(), 1);
+}
+
+void DriveFixture::TearDown() { hostpath::OverrideExecutableFolder({}); }
+
+fs::path DriveFixture::makeDrive(char letter) const {
+  fs::path root = dir_.makeDir(std::string("drive_") + letter);
+  fs::path link = exeFolder_ / "dosdevices" / (std::string(1, letter) + ":");
+  std::error_code ec;
+  fs::create_directory_symlink(root, link, ec);
+  if (ec) throw std::runtime_error("cannot link drive " + link.string());
+  return root;
+}
+
+fs::path DriveFixture::writeOnDrive(char letter, std::string_view relative,
+                                    std::string_view bytes) const {
+  fs::path root = exeFolder_ / "dosdevices" / (std::string(1, letter) + ":");
+  if (!fs::exists(root)) makeDrive(letter);
+  std::string rel = std::string("drive_") + letter + "/" + std::string(relative);
+  return dir_.writeFile(rel, bytes);
+}
+
+}  // namespace testsupport

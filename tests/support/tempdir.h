@@ -1,0 +1,54 @@
+#pragma once
+
+// A throw-away folder per test, with helpers to lay out game folders in it.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace testsupport {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return root_; }
+  // Writes `bytes` to `relative` below the folder, creating the folders on the way.
+  std::filesystem::path writeFile(std::string_view relative, std::string_view bytes) const;
+  std::filesystem::path makeDir(std::string_view relative) const;
+
+ private:
+  std::filesystem::path root_;
+};
+
+std::string readFile(const std::filesystem::path& path);
+
+// Runs `check` in a child process that has given up root (user and group 65534), so
+// that permission bits count as they do for a user. The check's verdict; nothing when
+// root cannot be given up. The folders the check uses must be open to other users.
+std::optional<bool> runWithoutRoot(const std::function<bool()>& check);
+
+// A fixture that points the executable folder at a throw-away folder with a
+// dosdevices/ folder, and keeps the user's own Wine prefix out of the way.
+class DriveFixture : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  // Makes drive `letter` (lower case) a folder of its own and returns its root.
+  std::filesystem::path makeDrive(char letter) const;
+  // Writes a file on drive `letter` at `relative` (slashes), e.g. "vandrel/x.cs".
+  std::filesystem::path writeOnDrive(char letter, std::string_view relative,
+                                     std::string_view bytes) const;
+
+  TempDir dir_;
+  std::filesystem::path exeFolder_;
+};
+
+}  // namespace testsupport
