@@ -1,0 +1,84 @@
+#pragma once
+
+// Thin wrappers that give Qt widgets the control model the editor drives:
+// Text, Enabled, ToolTipText and Click, with positions in twips.
+
+#include <QColor>
+#include <QFont>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace ui {
+
+// Positions and sizes are given in twips; 15 twips make one logical pixel, and Qt's
+// own high-DPI scaling takes it from there.
+inline constexpr int kTwipsPerPixel = 15;
+int TwipsToPixels(int twips);
+void PlaceInTwips(QWidget* widget, int left, int top, int width, int height);
+
+// The classic serif caption font, with a serif family standing in where it is missing.
+QFont SerifFont(double points, bool bold);
+
+// The desktop's colour for menu text (black in the standard scheme).
+QColor SystemMenuTextColor();
+
+class Button final : public QPushButton {
+  Q_OBJECT
+ public:
+  Button(const QString& caption, QWidget* parent);
+  bool Enabled() const { return isEnabled(); }
+  void SetEnabled(bool enabled) { setEnabled(enabled); }
+ signals:
+  void Click();
+};
+
+class Label final : public QLabel {
+  Q_OBJECT
+ public:
+  Label(const QString& caption, QWidget* parent);
+  void SetForeColor(const QColor& color);
+  void SetToolTipText(const QString& tip) { setToolTip(tip); }
+ signals:
+  void Click();
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  bool pressed_ = false;
+};
+
+// A one-line text box. It holds one line: a CR or LF that reaches it (pasted text)
+// cuts the text there.
+class TextBox final : public QLineEdit {
+  Q_OBJECT
+ public:
+  explicit TextBox(QWidget* parent);
+  QString Text() const { return text(); }
+  void SetText(const QString& text);
+  void SetColors(const QColor& back, const QColor& fore);
+ signals:
+  void Click();
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+};
+
+class Frame final : public QGroupBox {
+  Q_OBJECT
+ public:
+  explicit Frame(QWidget* parent);
+};
+
+// Shows a picture stretched to fill the control.
+class Picture final : public QLabel {
+  Q_OBJECT
+ public:
+  explicit Picture(QWidget* parent);
+  void SetPicture(const QPixmap& picture);
+};
+
+}  // namespace ui

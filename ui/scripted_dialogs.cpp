@@ -1,0 +1,31 @@
+#include "ui/scripted_dialogs.h"
+
+namespace ui {
+
+int ScriptedDialogs::MsgBox(const QString& text, const QString& title, MsgIcon icon,
+                            MsgButtons buttons) {
+  boxes_.append({Kind::Message, text, title, icon, buttons});
+  if (script_.empty() || !std::holds_alternative<int>(script_.front())) {
+    ++unscripted_;
+    // The safest answer a user could give: the one that changes nothing.
+    return buttons == MsgButtons::YesNoCancel ? kAnswerCancel
+           : buttons == MsgButtons::YesNo     ? kAnswerNo
+                                              : kAnswerOK;
+  }
+  int answer = std::get<int>(script_.front());
+  script_.pop_front();
+  return answer;
+}
+
+QString ScriptedDialogs::InputBox(const QString& prompt, const QString& title) {
+  boxes_.append({Kind::Input, prompt, title, MsgIcon::None, MsgButtons::OK});
+  if (script_.empty() || !std::holds_alternative<QString>(script_.front())) {
+    ++unscripted_;
+    return QString();
+  }
+  QString typed = std::get<QString>(script_.front());
+  script_.pop_front();
+  return typed.isNull() ? QString() : typed;
+}
+
+}  // namespace ui
