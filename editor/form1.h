@@ -1,0 +1,105 @@
+#pragma once
+
+// The editor's one window: its controls, its state and the handlers of their events.
+
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+
+namespace ui {
+class Button;
+class Dialogs;
+class Frame;
+class Label;
+class ListBox;
+class Picture;
+class TextBox;
+}  // namespace ui
+
+class QCloseEvent;
+
+class Form1 final : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit Form1(ui::Dialogs& dialogs, QWidget* parent = nullptr);
+  ~Form1() override;
+
+  // Start-up, run once before the window is first shown. False when the program is
+  // to end without showing the window (the disclaimer or the drive prompt said No).
+  bool Form_Load();
+
+  // --- Public operations -------------------------------------------------------
+  // True while List1 holds the fully loaded lines of the open file with an edit not
+  // yet written back.
+  bool Change = false;
+  void OpenScriptFile();
+  QString ReturnFilename(const QString& file1) const;
+  void Save_PrefsFile(QString& basepath, const QString& FilePath, ui::ListBox& sList);
+
+  // --- Editor state ------------------------------------------------------------
+  QString GameDataPath;  // the game data folder; ends in "\" after every file search
+  QString OpenFilePath;  // "\" + the open file's path below GameDataPath
+
+  // --- Controls ----------------------------------------------------------------
+  ui::Frame* Frame1 = nullptr;
+  std::array<ui::Button*, 2> Command2{};  // 0 "&Change", 1 "C&ancel"
+  ui::Button* Command3 = nullptr;         // "&Save  &&  Exit"
+  ui::Button* Command1 = nullptr;         // "&Reload Prefs"
+  ui::Label* Label4 = nullptr;
+  ui::Label* Label3 = nullptr;
+  ui::Label* Label2 = nullptr;
+  ui::Picture* Image2 = nullptr;
+  ui::Label* Label1 = nullptr;
+  ui::TextBox* LineNfile_txt = nullptr;
+  ui::ListBox* List1 = nullptr;
+
+  // --- Event handlers ----------------------------------------------------------
+  void List1_Click();
+  void List1_DblClick();
+  void LineNfile_txt_Click();
+  void Command2_Click(int Index);
+  void Command1_Click();
+  void Command3_Click();
+  void Label3_Click();
+
+  // True while a file is being read into List1.
+  bool Loading() const { return loading_; }
+
+  // What happens after an error escaped an event handler and was shown: by default
+  // the program ends. Tests replace it.
+  std::function<void()> onFatalError;
+
+  static const QString kCaption;
+  static const QString kProjectAddress;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CreateControls();
+  void SetTabOrder();
+  void ConnectEvents();
+  void CentreOnScreen();
+  template <typename Handler> void Guarded(Handler handler);
+
+  QString SettingsFilePath() const;
+  void FindGameDataFolder();
+  bool PromptForDrive();
+  void AddFileEntries(const std::vector<std::string>& found, size_t cut);
+  void BuildFileListAtStartup();
+  void BuildFileListOnReload();
+  bool LoadFile(const QString& path);
+  bool RunSaveStep();
+  bool ConfirmSaveBeforeClose();
+  void SetBrowsing();
+
+  ui::Dialogs& dialogs_;
+  bool loading_ = false;
+  bool stopLoading_ = false;
+  bool closeAfterLoad_ = false;
+  // List1 holds every line of the open file (a load completed, no file list since).
+  bool listHoldsFile_ = false;
+};
