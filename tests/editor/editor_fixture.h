@@ -24,6 +24,8 @@ class EditorFixture : public DriveFixture {
     form_->onFatalError = [this] { ++fatalErrors_; };
   }
   void TearDown() override {
+    // Every box a test causes is one it expected and answered.
+    EXPECT_EQ(dialogs_.unscripted(), 0);
     form_.reset();
     DriveFixture::TearDown();
   }

@@ -195,22 +195,22 @@ TEST_F(OpenEditTest, fileThatCannotBeOpened_showsErrorAndLeavesNothingToSave) {
 
 // Opening another file used to drop unsaved edits without a word.
 TEST_F(OpenEditTest, openingFromALineWithUnsavedEdits_asksFirst) {
-  writeGameFile("BPrefs.cs", "... mods\\AiPrefs.cs\r\n");
+  writeGameFile("BPrefs.cs", "... mods\\AiPrefs.cs\r\n$pref::z = 1;\r\n");
   form_->Command1_Click();
   openEntry(QStringLiteral("BPrefs.cs"));
-  editLine(0, QStringLiteral("... mods\\AiPrefs.cs;"));  // still reads as an entry
-  // Text box shows the committed line; click it and double-click it.
-  clickItem(0);
+  editLine(1, QStringLiteral("$pref::z = 2;"));
+  clickItem(0);  // reads as a file entry
   dialogs_.answer(kAnswerYes);
   dialogs_.answer(ui::kAnswerOK);
   form_->List1_DblClick();
-  ASSERT_GE(dialogs_.boxes().size(), 2);
+  ASSERT_EQ(dialogs_.boxes().size(), 2);
   EXPECT_EQ(dialogs_.boxes()[0].title, QStringLiteral("Save Changes"));
   EXPECT_EQ(dialogs_.boxes()[0].buttons, ui::MsgButtons::YesNo);
   EXPECT_EQ(dialogs_.boxes()[1].title, QStringLiteral("Success"));
   EXPECT_EQ(readFile(dir_.path() / "drive_c" / testsupport::kGameData / "BPrefs.cs"),
-            "... mods\\AiPrefs.cs;\r\n");
+            "... mods\\AiPrefs.cs\r\n$pref::z = 2;\r\n");
   EXPECT_FALSE(form_->Change);
+  EXPECT_EQ(items(), QStringList{QStringLiteral("$pref::ai = 3;")});
 }
 
 // Clicks during a load must neither rebuild the list nor mix two files.

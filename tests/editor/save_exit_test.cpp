@@ -99,6 +99,7 @@ TEST_F(SaveExitTest, save_basepathTrim) {
     SCOPED_TRACE(row.file.toStdString() + " " + row.base.toStdString());
     form_->Change = true;
     dialogs_.clear();
+    if (!row.saved) dialogs_.answer(kAnswerOK);
     QString base = row.base;
     form_->Save_PrefsFile(base, row.file, *form_->List1);
     EXPECT_EQ(base, row.baseAfter);
@@ -109,6 +110,7 @@ TEST_F(SaveExitTest, save_basepathTrim) {
 
 TEST_F(SaveExitTest, save_missingTargetShowsSaveErrorAndCreatesNothing) {
   fs::remove(prefs_);
+  dialogs_.answer(kAnswerOK);
   form_->Save_PrefsFile(form_->GameDataPath, form_->OpenFilePath, *form_->List1);
   ASSERT_EQ(dialogs_.boxes().size(), 1);
   const auto& box = dialogs_.boxes()[0];
@@ -123,6 +125,7 @@ TEST_F(SaveExitTest, save_missingTargetShowsSaveErrorAndCreatesNothing) {
 // Players mark a prefs file read-only to keep the game from rewriting it.
 TEST_F(SaveExitTest, save_readOnlyTargetIsLeftAlone) {
   fs::permissions(prefs_, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  dialogs_.answer(kAnswerOK);
   form_->Save_PrefsFile(form_->GameDataPath, form_->OpenFilePath, *form_->List1);
   EXPECT_EQ(dialogs_.boxes().size(), 1);
   EXPECT_EQ(readFile(prefs_), kOriginal);
