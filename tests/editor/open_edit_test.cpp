@@ -242,3 +242,24 @@ TEST_F(OpenEditTest, reloadAndOpenDuringALoad_areIgnored) {
   EXPECT_EQ(form_->windowTitle(), QStringLiteral("Norvik2 - Prefs Editor ... BigPrefs.cs"));
   EXPECT_TRUE(dialogs_.boxes().isEmpty());
 }
+
+TEST_F(OpenEditTest, closingTheWindowDuringALoad_endsTheLoadThenCloses) {
+  std::string big;
+  for (int i = 0; i < 300000; ++i) big += "$pref::line" + std::to_string(i) + " = 1;\r\n";
+  writeGameFile("BigPrefs.cs", big);
+  form_->Command1_Click();
+  form_->show();
+
+  QTimer timer;
+  timer.setInterval(0);
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    if (form_->Loading()) form_->close();
+  });
+  timer.start();
+  openEntry(QStringLiteral("BigPrefs.cs"));
+  timer.stop();
+
+  EXPECT_FALSE(form_->isVisible());
+  EXPECT_FALSE(form_->Loading());
+  EXPECT_LT(form_->List1->ListCount(), 300000);
+}
