@@ -167,9 +167,13 @@ void WriteIniValue(std::string_view section, std::string_view key, std::string_v
   if (layout.keyFound) {
     updated.append(text, 0, layout.valueStart).append(value).append(text, layout.valueEnd);
   } else if (layout.sectionFound) {
+    // A lone CR right before an LF would join the two into one line end, and the line
+    // that LF ended would be lost.
+    const bool lfFollows = layout.insertAt < text.size() && text[layout.insertAt] == '\n';
+    const std::string_view end = lfFollows && layout.lineEnd == "\r" ? "\r\n" : layout.lineEnd;
     updated.append(text, 0, layout.insertAt);
     if (layout.insertNeedsLineEnd) updated.append(layout.lineEnd);
-    updated.append(key).append("=").append(value).append(layout.lineEnd);
+    updated.append(key).append("=").append(value).append(end);
     updated.append(text, layout.insertAt);
   } else {
     updated = text;

@@ -75,6 +75,15 @@ TEST_F(Settings, lineBreakInValue_cutsTheValue) {
   EXPECT_EQ(testsupport::readFile(ini_), "[NorvikFolder]\r\nNorvik2=c:\\x\r\n");
 }
 
+// Guards against an added key line whose lone CR end joins the LF of an empty line after
+// it into one line end, so that the empty line is lost (found by fuzz/settings).
+TEST_F(Settings, addedKeyBeforeEmptyLine_keepsTheEmptyLine) {
+  dir_.writeFile("NorvikPrefs.ini", "; x\r[NorvikFolder]\n\n[Last]\r");
+  Write("v");
+  EXPECT_EQ(testsupport::readFile(ini_), "; x\r[NorvikFolder]\nNorvik2=v\r\n\n[Last]\r");
+  EXPECT_EQ(Read(), "v");
+}
+
 TEST_F(Settings, unusableFiles_noCrashNoChange) {
   fs::create_directory(ini_);  // a folder where the file should be
   Write("x");
