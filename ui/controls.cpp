@@ -5,6 +5,8 @@
 #include <QPalette>
 #include <QtMath>
 
+#include <limits>
+
 namespace ui {
 
 int TwipsToPixels(int twips) { return qRound(double(twips) / kTwipsPerPixel); }
@@ -62,6 +64,9 @@ void Label::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 TextBox::TextBox(QWidget* parent) : QLineEdit(parent) {
+  // QLineEdit keeps only the first 32767 characters of a text by default; a longer line
+  // would lose its end on a commit.
+  setMaxLength(std::numeric_limits<int>::max());
   connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
       if (text[i] == u'\r' || text[i] == u'\n') {
