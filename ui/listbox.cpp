@@ -12,7 +12,7 @@ int ListModel::rowCount(const QModelIndex& parent) const {
 
 QVariant ListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= count()) return {};
-  if (role == Qt::DisplayRole) return at(index.row());
+  if (role == Qt::DisplayRole) return at(index.row()).left(kShownCharacters);
   return {};
 }
 

@@ -24,6 +24,10 @@ class ListModel final : public QAbstractListModel {
   int rowCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
 
+  // An item is shown by at most this many of its characters: laying out a line of
+  // megabytes on every repaint would freeze the window. The item itself stays whole.
+  static constexpr int kShownCharacters = 2000;
+
   const QString& at(int row) const { return items_[static_cast<size_t>(row)]; }
   int count() const { return static_cast<int>(items_.size()); }
   void insert(int row, const QString& item);
