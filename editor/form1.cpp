@@ -276,7 +276,9 @@ bool Form1::PromptForDrive() {
   QString typed;
   for (;;) {
     typed = dialogs_.InputBox(prompt, QStringLiteral("Drive letter for Norvik"));
-    if (FileExists((typed + QStringLiteral(":\\vandrel\\norvik2\\gamedata\\norvik2.exe")).toLower()))
+    // A text starting with "/" would make a host path, which reaches outside the drives.
+    if (!typed.startsWith(u'/') &&
+        FileExists((typed + QStringLiteral(":\\vandrel\\norvik2\\gamedata\\norvik2.exe")).toLower()))
       break;
     const QString message = QStringLiteral("Drive  ") + typed +
                             QStringLiteral("  does not hold the direcotry to Norvik2.") + kCrLf +
