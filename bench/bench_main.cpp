@@ -517,6 +517,28 @@ void BenchCommit(const fs::path& data, const fs::path& scratch) {
 
 // --- save ----------------------------------------------------------------------------
 
+std::string ReadAll(const fs::path& path) {
+  std::string bytes(fs::file_size(path), '\0');
+  FILE* in = std::fopen(path.c_str(), "rb");
+  if (!in || std::fread(bytes.data(), 1, bytes.size(), in) != bytes.size()) Fail("cannot read " + path.string());
+  std::fclose(in);
+  return bytes;
+}
+
+// What a save of a freshly opened file writes: its non-blank lines, each ended by CR LF.
+std::string ExpectedSave(const std::string& original) {
+  std::string out;
+  std::size_t from = 0;
+  while (from < original.size()) {
+    std::size_t end = original.find_first_of("\r\n", from);
+    if (end == std::string::npos) end = original.size();
+    const std::string_view line(original.data() + from, end - from);
+    if (line.find_first_not_of(' ') != std::string_view::npos) out.append(line).append("\r\n");
+    from = end + (original.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+  }
+  return out;
+}
+
 void BenchSave(const fs::path& data, const fs::path& scratch) {
   const auto manifest = ReadManifest(data);
   const int items = static_cast<int>(manifest.at("file.1M.items"));
@@ -553,6 +575,8 @@ void BenchSave(const fs::path& data, const fs::path& scratch) {
     };
 
     ours(), ref();  // warm-up; from here on the file is what the save writes
+    if (ReadAll(file) != ExpectedSave(ReadAll(data / "files" / kGameData / "prefs/Lines1MPrefs.cs")))
+      Fail("the save did not write the file's non-blank lines, each ended by CR LF");
     std::vector<double> oursMs, refMs;
     for (int i = 0; i < 7; ++i) {
       oursMs.push_back(ours());
