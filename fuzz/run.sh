@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Runs every fuzz target for SECONDS each (default 30), starting from its seed corpus in
+# fuzz/corpus/<target>/ and the words in fuzz/<target>.dict where there is one. Any
+# finding (a crash, a property violated, a hang of over 10 s on one input, a leak) fails
+# the run; the input that caused it is kept in BUILD/findings/<target>/. Turn it into a
+# regression test and add it to the corpus.
+#
+#   fuzz/run.sh [SECONDS] [BUILD]        BUILD defaults to build-fuzz (cmake --preset fuzz)
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=${1:-30}
+build=${2:-build-fuzz}
+targets=(wildcard hostpath settings loadsave codepage)
+
+runs="$build/fuzz-runs"
+findings="$build/findings"
+rm -rf "$runs" "$findings"
+passed=0
+failed=0
+for target in "${targets[@]}"; do
+  binary="$build/fuzz/${target}_fuzz"
+  log="$runs/$target.log"
+  # New inputs go to a scratch corpus; the seeds in the repository are only read.
+  mkdir -p "$runs/$target" "$findings/$target"
+  options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
+           -artifact_prefix="$findings/$target/")
+  [ -f "fuzz/$target.dict" ] && options+=(-dict="fuzz/$target.dict")
+  if [ -x "$binary" ] &&
+     "$binary" "${options[@]}" "$runs/$target" "fuzz/corpus/$target" >"$log" 2>&1; then
+    executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+    echo "fuzz $target: passed, ${executions:-?} executions in ${seconds} s"
+    passed=$((passed + 1))
+    rmdir "$findings/$target"
+  else
+    echo "fuzz $target: FAILED (log: $log)"
+    grep -E 'property violated|ERROR|SUMMARY|Test unit written|deadly signal|timeout' "$log" | head -20 | sed 's/^/  /'
+    failed=$((failed + 1))
+  fi
+done
+echo "fuzz: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
