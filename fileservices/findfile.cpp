@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 #include "fileservices/codepage.h"
 #include "fileservices/hostpath.h"
@@ -251,6 +252,9 @@ class Walker {
     while (const dirent* d = readdir(dir)) {
       const char* name = d->d_name;
       if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+      // A backslash separates folders in program paths, so such a name could only be
+      // reached as another path ("..\\x" as a file beside the folder searched).
+      if (std::strchr(name, '\\')) continue;
       const unsigned char type = d->d_type;
       if (type != DT_DIR && type != DT_REG && type != DT_LNK && type != DT_UNKNOWN) continue;
       needsDescriptor |= type != DT_REG;

@@ -15,7 +15,8 @@ namespace FindFileRecursive {
 // order, ties in byte order. Folders that cannot be read add nothing; a folder that is
 // one of its own ancestors (a symbolic-link loop) is not entered again. Symbolic links
 // count as what they point at; only regular files are results (no FIFOs, sockets,
-// devices or dangling links). Names come back as code-page text.
+// devices or dangling links). Names holding a backslash are left out, files and folders
+// alike: no program path can name them. Names come back as code-page text.
 void FindFiles(std::string& folder, std::string_view folderPattern,
                std::string_view namePattern, std::vector<std::string>& results);
 

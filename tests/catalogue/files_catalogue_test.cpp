@@ -89,10 +89,18 @@ const FolderRow kFolderRows[] = {
      {}},
     {"newlineInName", [](const fs::path& g) { File(g / "new\nlinePrefs.cs"); },
      {{"new\nlinePrefs.cs", "drive_c/g/new\nlinePrefs.cs"}}},
-    // A backslash separates folders in the program's paths, so this file cannot be
-    // named: it does not open, and its save creates nothing.
-    {"backslashInName", [](const fs::path& g) { File(g / "a\\bPrefs.cs"); },
-     {{"a\\bPrefs.cs", ""}}},
+    // A backslash separates folders in the program's paths, so a name holding one cannot
+    // be named. Guards against "..\\outPrefs.cs" in the game folder opening and saving
+    // c:\outPrefs.cs, outside the game folder.
+    {"backslashInName",
+     [](const fs::path& g) {
+       File(g / "a\\bPrefs.cs");
+       File(g / "..\\outPrefs.cs");
+       File(g / "../outPrefs.cs");
+       File(g / "sub\\dir/innerPrefs.cs");
+       File(g / "zPrefs.cs");
+     },
+     {{"zPrefs.cs", "drive_c/g/zPrefs.cs"}}},
     {"nameNotUtf8", [](const fs::path& g) { File(g / "\xE9t\xE9Prefs.cs"); },
      {{"\xE9t\xE9Prefs.cs", "drive_c/g/\xE9t\xE9Prefs.cs"}}},
     {"nameOutsideCodePage", [](const fs::path& g) { File(g / "\xE6\x97\xA5Prefs.cs"); },
