@@ -9,6 +9,8 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <set>
+#include <utility>
 
 #include "fileservices/codepage.h"
 #include "fileservices/hostpath.h"
@@ -216,7 +218,11 @@ class Walker {
       return;
     }
     if (!isFolder) return;
-    if (haveTarget && IsAncestor(target.st_dev, target.st_ino)) return;
+    // A link (or an entry whose type the listing does not give) leads only into a folder
+    // the search has not been in: that ends link loops, and links that lead to one
+    // folder along many ways cannot multiply the work (two links per level, thirty
+    // levels deep, would be a billion folders).
+    if (haveTarget && entered_.count({target.st_dev, target.st_ino})) return;
 
     const int fd = OpenAt(frame, name);
     if (fd < 0) return;
@@ -232,6 +238,7 @@ class Walker {
       close(fd);
       return false;
     }
+    entered_.insert({st.st_dev, st.st_ino});
     DIR* dir = fdopendir(fd);
     if (!dir) {
       close(fd);
@@ -329,6 +336,7 @@ class Walker {
   Pattern namePattern_;
   std::vector<std::string>& results_;
   std::vector<Frame> frames_;
+  std::set<std::pair<dev_t, ino_t>> entered_;  // every folder entered so far
   std::size_t depth_ = 0;
   std::string text_;  // program text of the folder being listed, ending in a backslash
   std::string host_;  // host path of that folder, without trailing slash ("" for "/")

@@ -42,6 +42,18 @@ std::string Deep(const char* separator, int levels) {
   return path;
 }
 
+// d0 and, through its first link, d1 to d(levels - 1), deepest first.
+std::vector<Found> FanOut(int levels) {
+  std::vector<Found> found;
+  for (int level = levels - 1; level > 0; --level) {
+    std::string name = "d0\\";
+    for (int i = 0; i < level; ++i) name += "l1\\";
+    found.push_back({name + "xPrefs.cs", "drive_c/h/d" + std::to_string(level) + "/xPrefs.cs"});
+  }
+  found.push_back({"d0\\xPrefs.cs", "drive_c/g/d0/xPrefs.cs"});
+  return found;
+}
+
 const FolderRow kFolderRows[] = {
     {"symbolicLinkLoops",
      [](const fs::path& g) {
@@ -56,8 +68,22 @@ const FolderRow kFolderRows[] = {
      {{"a\\aPrefs.cs", "drive_c/g/a/aPrefs.cs"},
       {"x\\toY\\yPrefs.cs", "drive_c/g/y/yPrefs.cs"},
       {"x\\xPrefs.cs", "drive_c/g/x/xPrefs.cs"},
-      {"y\\toX\\xPrefs.cs", "drive_c/g/x/xPrefs.cs"},
       {"y\\yPrefs.cs", "drive_c/g/y/yPrefs.cs"}}},
+    // Guards against links that lead to one folder along many ways multiplying the work:
+    // two links per level, forty levels, were 2^40 folders to walk.
+    {"symbolicLinkFanOut",
+     [](const fs::path& g) {
+       File(g / "d0/xPrefs.cs");
+       for (const char* link : {"l1", "l2"}) fs::create_directory_symlink("../../h/d1", g / "d0" / link);
+       for (int level = 1; level < 40; ++level) {
+         const fs::path folder = g / "../h" / ("d" + std::to_string(level));
+         File(folder / "xPrefs.cs");
+         if (level + 1 < 40)
+           for (const char* link : {"l1", "l2"})
+             fs::create_directory_symlink("../d" + std::to_string(level + 1), folder / link);
+       }
+     },
+     FanOut(40)},
     {"unreadableFolderAndFile",
      [](const fs::path& g) {
        File(g / "aPrefs.cs");
