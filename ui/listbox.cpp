@@ -1,6 +1,9 @@
 #include "ui/listbox.h"
 
+#include <QHoverEvent>
 #include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
 
 #include <algorithm>
 #include <cstring>
@@ -160,12 +163,12 @@ void ListModel::clear() {
 
 // --- ListBox ---------------------------------------------------------------------------
 
-ListBox::ListBox(QWidget* parent) : QListView(parent), model_(new ListModel(this)) {
+ListBox::ListBox(QWidget* parent) : QAbstractItemView(parent), model_(new ListModel(this)) {
   setModel(model_);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setUniformItemSizes(true);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setAttribute(Qt::WA_MacShowFocusRect);
 
   // The view moves its current item before it selects it: follow both.
   connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -177,7 +180,307 @@ ListBox::ListBox(QWidget* parent) : QListView(parent), model_(new ListModel(this
     emit Click();
   });
   connect(this, &QAbstractItemView::doubleClicked, this, [this] { emit DblClick(); });
+  // A removed last item may have set the size of all.
+  connect(model_, &QAbstractItemModel::rowsRemoved, this, [this] {
+    forgetItemSize();
+    scheduleDelayedItemsLayout();
+  });
 }
+
+// --- Layout: rows of one height, one below the other ----------------------------------
+
+QSize ListBox::itemSize() const {
+  if (!itemSize_.isValid()) {
+    const int count = model_->count();
+    if (count == 0) return {0, 0};
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const QModelIndex last = model_->index(count - 1);
+    const QAbstractItemDelegate* delegate = itemDelegateForIndex(last);
+    itemSize_ = delegate ? delegate->sizeHint(option, last) : QSize(0, 0);
+  }
+  return itemSize_;
+}
+
+void ListBox::forgetItemSize() { itemSize_ = QSize(); }
+
+int ListBox::rowAt(int y) const {
+  const int height = rowHeight();
+  if (height <= 0) return -1;
+  const qint64 contentY = qint64{y} + verticalOffset();
+  if (contentY < 0) return -1;
+  const qint64 row = contentY / height;
+  return row < model_->count() ? static_cast<int>(row) : -1;
+}
+
+QRect ListBox::rowRect(int row) const {
+  const QSize size = itemSize();
+  // Items are as wide as the viewport, or as the widest item when that is wider.
+  return QRect(-horizontalOffset(), row * size.height() - verticalOffset(),
+               std::max(size.width(), viewport()->width()), size.height());
+}
+
+QRect ListBox::visualRect(const QModelIndex& index) const {
+  if (!index.isValid() || index.model() != model_ || index.row() >= model_->count()) return {};
+  return rowRect(index.row());
+}
+
+QModelIndex ListBox::indexAt(const QPoint& point) const {
+  const int row = rowAt(point.y());
+  return row < 0 ? QModelIndex() : model_->index(row);
+}
+
+int ListBox::horizontalOffset() const { return horizontalScrollBar()->value(); }
+
+int ListBox::verticalOffset() const {
+  const int value = verticalScrollBar()->value();
+  return scrollsPerItem() ? value * rowHeight() : value;
+}
+
+bool ListBox::isIndexHidden(const QModelIndex&) const { return false; }
+
+void ListBox::initViewItemOption(QStyleOptionViewItem* option) const {
+  QAbstractItemView::initViewItemOption(option);
+  if (!iconSize().isValid()) {
+    const int size = style()->pixelMetric(QStyle::PM_ListViewIconSize, nullptr, this);
+    option->decorationSize = QSize(size, size);
+  }
+  option->decorationPosition = QStyleOptionViewItem::Left;
+}
+
+void ListBox::updateGeometries() {
+  const int count = model_->count();
+  const QSize item = itemSize();
+  if (count == 0 || item.height() <= 0) {
+    horizontalScrollBar()->setRange(0, 0);
+    verticalScrollBar()->setRange(0, 0);
+    QAbstractItemView::updateGeometries();
+    return;
+  }
+  const qint64 contentHeight = qint64{count} * item.height();
+  const int viewportHeight = viewport()->height();
+  if (scrollsPerItem()) {
+    // A page is as many whole rows as the viewport holds.
+    const int pageRows = contentHeight > viewportHeight ? viewportHeight / item.height() : count + 1;
+    verticalScrollBar()->setSingleStep(1);
+    verticalScrollBar()->setPageStep(pageRows);
+    verticalScrollBar()->setRange(0, std::max(0, count - pageRows));
+  } else {
+    verticalScrollBar()->setSingleStep(item.height());
+    verticalScrollBar()->setPageStep(viewportHeight);
+    verticalScrollBar()->setRange(0, static_cast<int>(std::max<qint64>(0, contentHeight - viewportHeight)));
+  }
+
+  horizontalScrollBar()->setSingleStep(item.width());
+  horizontalScrollBar()->setPageStep(viewport()->width());
+  // With both bars shown as needed, a bar that only the other one's width calls for
+  // would make the two take turns appearing: decide from the area without bars.
+  const QSize area = contentsRect().marginsRemoved(viewportMargins()).size();
+  const bool verticalWanted = contentHeight > area.height();
+  const int barWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, verticalScrollBar());
+  const bool horizontalWanted = item.width() > area.width() - (verticalWanted ? barWidth : 0);
+  const bool bothAsNeeded = verticalScrollBarPolicy() == Qt::ScrollBarAsNeeded &&
+                            horizontalScrollBarPolicy() == Qt::ScrollBarAsNeeded;
+  if (bothAsNeeded && !horizontalWanted)
+    horizontalScrollBar()->setRange(0, 0);
+  else
+    horizontalScrollBar()->setRange(0, std::max(0, item.width() - viewport()->width()));
+
+  QAbstractItemView::updateGeometries();
+}
+
+void ListBox::scrollContentsBy(int dx, int dy) {
+  QAbstractItemView::scrollContentsBy(dx, scrollsPerItem() ? dy * rowHeight() : dy);
+}
+
+void ListBox::scrollTo(const QModelIndex& index, ScrollHint hint) {
+  if (!index.isValid() || index.model() != model_) return;
+  const QRect rect = visualRect(index);
+  if (!rect.isValid()) return;
+  const QRect area = viewport()->rect();
+  if (hint == EnsureVisible && area.contains(rect)) {
+    viewport()->update(rect);
+    return;
+  }
+  if (hint == EnsureVisible) {
+    if (rect.top() < area.top()) hint = PositionAtTop;
+    else if (rect.bottom() > area.bottom()) hint = PositionAtBottom;
+    else return;  // in view from top to bottom; the view never scrolls sideways to it
+  }
+  QScrollBar* bar = verticalScrollBar();
+  if (scrollsPerItem()) {
+    const int row = index.row();
+    // Rows that fit from the top of the viewport down to `row` included.
+    const int fit = std::clamp(area.height() / std::max(1, rect.height()), 1, row + 1);
+    switch (hint) {
+      case PositionAtTop: bar->setValue(row); break;
+      case PositionAtBottom: bar->setValue(row - fit + 1); break;
+      case PositionAtCenter: bar->setValue(row - fit / 2); break;
+      case EnsureVisible: break;
+    }
+  } else {
+    switch (hint) {
+      case PositionAtTop: bar->setValue(bar->value() + rect.top()); break;
+      case PositionAtBottom:
+        bar->setValue(bar->value() + std::min(rect.top(), rect.bottom() - area.height() + 1));
+        break;
+      case PositionAtCenter:
+        bar->setValue(bar->value() + rect.top() - (area.height() - rect.height()) / 2);
+        break;
+      case EnsureVisible: break;
+    }
+  }
+}
+
+// Up and down by one row, a page, or to either end; left and right stay put.
+QModelIndex ListBox::moveCursor(CursorAction action, Qt::KeyboardModifiers) {
+  const int count = model_->count();
+  if (count == 0) return {};
+  const QModelIndex current = currentIndex();
+  if (!current.isValid()) return model_->index(0);
+  const int row = current.row();
+  const int height = rowHeight();
+  const int viewportHeight = viewport()->height();
+  // A page moves to the farthest row that still shares the viewport with the current one.
+  const int pageRows = height > 0 ? viewportHeight / height : 1;
+  int target = row;
+  switch (action) {
+    case MoveUp:
+    case MovePrevious: target = row - 1; break;
+    case MoveDown:
+    case MoveNext: target = row + 1; break;
+    case MovePageUp: target = height >= viewportHeight ? row - 1 : row + 1 - pageRows; break;
+    case MovePageDown: target = height >= viewportHeight ? row + 1 : row + pageRows - 1; break;
+    case MoveHome: target = 0; break;
+    case MoveEnd: target = count - 1; break;
+    case MoveLeft:
+    case MoveRight: break;
+  }
+  if (action == MoveUp || action == MovePrevious || action == MoveDown || action == MoveNext) {
+    if (target < 0 || target >= count) return current;
+  }
+  return model_->index(std::clamp(target, 0, count - 1));
+}
+
+void ListBox::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) {
+  const QRect area = rect.normalized();
+  int first = rowAt(area.top());
+  int last = rowAt(area.bottom());
+  QItemSelection selection;
+  if (area.width() == 1 && area.height() == 1) {
+    if (first >= 0) selection.select(model_->index(first), model_->index(first));
+  } else if (model_->count() > 0 && rowHeight() > 0) {
+    // Rows partly covered at either end count; beyond the rows, up to the last one.
+    if (first < 0 && qint64{area.top()} + verticalOffset() < 0) first = 0;
+    if (last < 0 && qint64{area.bottom()} + verticalOffset() >= 0) last = model_->count() - 1;
+    if (first >= 0 && last >= first) selection.select(model_->index(first), model_->index(last));
+  }
+  selectionModel()->select(selection, command);
+}
+
+QRegion ListBox::visualRegionForSelection(const QItemSelection& selection) const {
+  QRegion region;
+  const QRect area = viewport()->rect();
+  for (const QItemSelectionRange& range : selection) {
+    if (!range.isValid() || range.parent().isValid()) continue;
+    const QRect rect = rowRect(range.top()).united(rowRect(range.bottom()));
+    if (area.intersects(rect)) region += rect & area;
+  }
+  return region;
+}
+
+void ListBox::paintEvent(QPaintEvent* event) {
+  const int count = model_->count();
+  const int height = rowHeight();
+  if (count == 0 || height <= 0) return;
+  QStyleOptionViewItem option;
+  initViewItemOption(&option);
+  const QStyle::State state = option.state;
+  const bool enabled = state & QStyle::State_Enabled;
+  const QModelIndex current = currentIndex();
+  const bool focus = (hasFocus() || viewport()->hasFocus()) && current.isValid();
+  QPainter painter(viewport());
+
+  const QRect dirty = event->rect();
+  int first = rowAt(dirty.top());
+  if (first < 0) {
+    if (qint64{dirty.top()} + verticalOffset() >= qint64{count} * height) return;
+    first = 0;
+  }
+  const int lastVisible = rowAt(dirty.bottom());
+  const int last = lastVisible < 0 ? count - 1 : lastVisible;
+  for (int row = first; row <= last; ++row) {
+    const QModelIndex index = model_->index(row);
+    option.rect = rowRect(row);
+    option.state = state;
+    if (selectionModel()->isSelected(index)) option.state |= QStyle::State_Selected;
+    if (enabled) {
+      const bool itemEnabled = model_->flags(index) & Qt::ItemIsEnabled;
+      if (!itemEnabled) option.state &= ~QStyle::State_Enabled;
+      option.palette.setCurrentColorGroup(itemEnabled ? QPalette::Normal : QPalette::Disabled);
+    }
+    if (focus && index == current) {
+      option.state |= QStyle::State_HasFocus;
+      if (this->state() == EditingState) option.state |= QStyle::State_Editing;
+    }
+    option.state.setFlag(QStyle::State_MouseOver, row == hoverRow_);
+    itemDelegateForIndex(index)->paint(&painter, option, index);
+  }
+}
+
+bool ListBox::viewportEvent(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::HoverEnter:
+    case QEvent::HoverMove:
+      hoverRow_ = rowAt(static_cast<QHoverEvent*>(event)->position().toPoint().y());
+      break;
+    case QEvent::HoverLeave:
+    case QEvent::Leave:
+      hoverRow_ = -1;
+      break;
+    default:
+      break;
+  }
+  return QAbstractItemView::viewportEvent(event);
+}
+
+void ListBox::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+    forgetItemSize();
+    scheduleDelayedItemsLayout();
+  }
+  QAbstractItemView::changeEvent(event);
+}
+
+// --- Changes of the items --------------------------------------------------------------
+
+void ListBox::reset() {
+  forgetItemSize();
+  hoverRow_ = -1;
+  QAbstractItemView::reset();
+}
+
+void ListBox::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                          const QList<int>& roles) {
+  forgetItemSize();
+  scheduleDelayedItemsLayout();
+  QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
+}
+
+void ListBox::rowsInserted(const QModelIndex& parent, int start, int end) {
+  forgetItemSize();
+  hoverRow_ = -1;
+  scheduleDelayedItemsLayout();
+  QAbstractItemView::rowsInserted(parent, start, end);
+}
+
+void ListBox::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) {
+  QAbstractItemView::rowsAboutToBeRemoved(parent, start, end);
+  hoverRow_ = -1;
+  // The size is taken again once the rows are gone (see the constructor).
+}
+
+// --- The control model -----------------------------------------------------------------
 
 void ListBox::takeSelectionFromView() {
   if (syncing_) return;
@@ -255,7 +558,7 @@ QString ListBox::Text() const { return List(listIndex_); }
 // Selecting with the keyboard is a click as well.
 void ListBox::keyPressEvent(QKeyEvent* event) {
   const int before = listIndex_;
-  QListView::keyPressEvent(event);
+  QAbstractItemView::keyPressEvent(event);
   takeSelectionFromView();
   if (listIndex_ != before && listIndex_ >= 0) emit Click();
 }

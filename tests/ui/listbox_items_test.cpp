@@ -70,7 +70,9 @@ TEST(ListBoxItems, manyReplacements_keepEveryItemAndItsPlace) {
     list.AddItem(line, row);
     list.RemoveItem(list.ListIndex());
     expected[row] = line;
-    if (round % 50 == 0) ASSERT_EQ(Items(list), expected) << "after round " << round;
+    if (round % 50 == 0) {
+      ASSERT_EQ(Items(list), expected) << "after round " << round;
+    }
   }
   EXPECT_EQ(Items(list), expected);
 
