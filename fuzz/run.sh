@@ -13,6 +13,11 @@ seconds=${1:-30}
 build=${2:-build-fuzz}
 targets=(wildcard hostpath settings loadsave codepage)
 
+# The targets' throw-away files, in memory where there is room, gone when the run ends.
+scratch=$(mktemp -d "$([ -d /dev/shm ] && echo /dev/shm || echo /tmp)/norvik-fuzz.XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+export TMPDIR=$scratch
+
 runs="$build/fuzz-runs"
 findings="$build/findings"
 rm -rf "$runs" "$findings"

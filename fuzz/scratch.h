@@ -1,7 +1,9 @@
 #pragma once
 
-// A throw-away folder for the targets that touch files, on a memory file system when
-// there is one (the writers sync every file they replace). Removed when the run ends.
+// A throw-away folder for the targets that touch files: in $TMPDIR when it is set
+// (fuzz/run.sh sets it and removes it afterwards), else on a memory file system when
+// there is one, as the writers sync every file they replace. libFuzzer ends without
+// running exit handlers, so the folder is only removed when a run ends otherwise.
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,7 +14,10 @@ namespace fuzzsupport {
 
 inline const std::filesystem::path& Scratch() {
   static const std::filesystem::path folder = [] {
-    const char* base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
+    const char* tmp = std::getenv("TMPDIR");
+    const char* base = tmp && *tmp                                 ? tmp
+                       : std::filesystem::is_directory("/dev/shm") ? "/dev/shm"
+                                                                  : "/tmp";
     std::string pattern = std::string(base) + "/norvik-fuzz-XXXXXX";
     if (!mkdtemp(pattern.data())) std::abort();
     std::atexit([] {
