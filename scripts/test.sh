@@ -38,9 +38,6 @@ stage "tests" tests_in default
 stage "sanitizer tests" tests_in sanitize
 stage "fuzz" fuzz_targets
 
-if [ ${#failed[@]} -eq 0 ]; then
-  echo "test.sh: all 3 stages passed (tests, sanitizer tests, fuzz)"
-else
-  echo "test.sh: FAILED: ${failed[*]}"
-  exit 1
-fi
+[ ${#failed[@]} -eq 0 ] || echo "failed stages: ${failed[*]}"
+echo "stages: $((3 - ${#failed[@]})) passed, ${#failed[@]} failed"
+[ ${#failed[@]} -eq 0 ]
