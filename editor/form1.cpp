@@ -1,7 +1,7 @@
 #include "editor/form1.h"
 
+#include "editor/listfile.h"
 #include "editor/text.h"
-#include "fileservices/codepage.h"
 #include "fileservices/filemisc.h"
 #include "fileservices/findfile.h"
 #include "fileservices/hostpath.h"
@@ -11,18 +11,13 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QElapsedTimer>
 #include <QIcon>
 #include <QScreen>
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <exception>
 #include <string>
-#include <string_view>
-#include <type_traits>
 #include <vector>
 
 using ui::kAnswerNo;
@@ -53,72 +48,6 @@ constexpr Probe kProbes[] = {
 
 bool IsFileEntry(const QString& text) { return text.startsWith(kFileEntryMarker); }
 
-// Windows-1252 and Latin-1 give the same character for every byte outside 0x80-0x9F.
-// A line without such bytes (nearly every line) goes to the list as Latin-1 text as it
-// stands, which the list keeps at one byte a character, and comes back the same way.
-bool ReadsAsLatin1(std::string_view bytes) {
-  const char* const p = bytes.data();
-  const std::size_t n = bytes.size();
-  if (n < 8) {
-    for (std::size_t i = 0; i < n; ++i)
-      if ((static_cast<unsigned char>(p[i]) & 0xE0) == 0x80) return false;
-    return true;
-  }
-  // Eight bytes a step: a byte in 0x80-0x9F has bit 7 set and bits 6 and 5 clear.
-  auto c1 = [](const char* at) {
-    std::uint64_t w;
-    std::memcpy(&w, at, sizeof w);
-    return w & ~(w << 1) & ~(w << 2) & 0x8080808080808080ull;
-  };
-  std::uint64_t found = c1(p + n - 8);  // the last eight, overlapping the steps before
-  for (std::size_t i = 0; i + 8 <= n; i += 8) found |= c1(p + i);
-  return found == 0;
-}
-
-// Appends `text` in the code page to `out`, as editor::ToCodePage converts it. The
-// characters that are their own byte are copied as they stand; the rest goes through the
-// code page's own encoder, which gives at most one byte per UTF-16 unit.
-void AppendCodePage(std::string& out, QStringView text) {
-  const char16_t* const units = text.utf16();
-  const std::size_t size = static_cast<std::size_t>(text.size());
-  const std::size_t start = out.size();
-  out.resize(start + size);
-  char* next = out.data() + start;
-  for (std::size_t i = 0; i < size;) {
-    if (units[i] < 0x80 || (units[i] >= 0xA0 && units[i] <= 0xFF)) {
-      *next++ = static_cast<char>(units[i++]);  // the same in Latin-1 (see ReadsAsLatin1)
-      continue;
-    }
-    std::size_t end = i;
-    while (end < size && (units[end] >= 0x80 && !(units[end] >= 0xA0 && units[end] <= 0xFF))) ++end;
-    const std::string encoded = codepage::Encode(std::u16string_view(units + i, end - i));
-    next = std::copy(encoded.begin(), encoded.end(), next);
-    i = end;
-  }
-  out.resize(static_cast<std::size_t>(next - out.data()));
-}
-
-// The same for Latin-1 text: outside 0x80-0x9F each character is its own byte in the
-// code page (see ReadsAsLatin1), so a text without those is copied whole.
-void AppendCodePage(std::string& out, QLatin1StringView text) {
-  const std::string_view bytes(text.data(), static_cast<std::size_t>(text.size()));
-  if (ReadsAsLatin1(bytes)) {
-    out.append(bytes);
-    return;
-  }
-  AppendCodePage(out, QStringView(text.toString()));
-}
-
-void AppendCodePage(std::string& out, QAnyStringView text) {
-  text.visit([&out](auto view) {
-    if constexpr (std::is_same_v<decltype(view), QLatin1StringView> ||
-                  std::is_same_v<decltype(view), QStringView>)
-      AppendCodePage(out, view);
-    else
-      AppendCodePage(out, QStringView(view.toString()));
-  });
-}
-
 bool FileExists(const QString& path) { return FileMisc::FileExists(editor::ToCodePage(path)); }
 
 QString ReadIniValue(const QString& file) {
@@ -145,73 +74,6 @@ QString SavePrompt() {
   return QStringLiteral("File contents have changed.") + kCrLf + kCrLf +
          QStringLiteral("Do you wish to save changes?");
 }
-
-// Feeds the lines the loader reads into List1. The loader hands over every line and
-// asks for pending events after each one; the lines go into the list in batches and
-// events run every few milliseconds, which keeps the window live without paying a
-// round of event processing per line of a million-line file.
-class ListFeeder final : public FileMisc::LineSink {
- public:
-  ListFeeder(ui::ListBox& list, const bool& stop) : list_(list), stop_(stop) { clock_.start(); }
-
-  // The loader's line is gone after the call: its text is kept in one of two buffers
-  // until the batch goes into the list.
-  void AddItem(std::string_view line) override {
-    if (ReadsAsLatin1(line)) {
-      pending_.push_back({false, latin1_.size(), line.size()});
-      latin1_.append(line);
-    } else {
-      const std::u16string text = codepage::Decode(line);
-      pending_.push_back({true, utf16_.size(), text.size()});
-      utf16_.append(text);
-    }
-  }
-
-  bool DoEvents() override {
-    if (++sinceCheck_ < kLinesPerClockCheck) return !stop_;
-    sinceCheck_ = 0;
-    if (clock_.elapsed() < kEventIntervalMs) return !stop_;
-    Flush();
-    QApplication::processEvents();
-    clock_.restart();
-    return !stop_;
-  }
-
-  void Flush() {
-    if (pending_.empty()) return;
-    views_.clear();
-    views_.reserve(pending_.size());
-    for (const Pending& line : pending_) {
-      if (line.utf16)
-        views_.emplace_back(QStringView(utf16_.data() + line.offset, static_cast<qsizetype>(line.size)));
-      else
-        views_.emplace_back(QLatin1StringView(latin1_.data() + line.offset, static_cast<qsizetype>(line.size)));
-    }
-    list_.AddItems(views_);
-    pending_.clear();
-    latin1_.clear();
-    utf16_.clear();
-  }
-
- private:
-  static constexpr int kLinesPerClockCheck = 64;
-  static constexpr qint64 kEventIntervalMs = 15;
-
-  struct Pending {
-    bool utf16;
-    std::size_t offset;  // in latin1_ or utf16_
-    std::size_t size;
-  };
-
-  ui::ListBox& list_;
-  const bool& stop_;
-  std::vector<Pending> pending_;
-  std::string latin1_;
-  std::u16string utf16_;
-  std::vector<QAnyStringView> views_;
-  QElapsedTimer clock_;
-  int sinceCheck_ = 0;
-};
 
 }  // namespace
 
@@ -494,7 +356,7 @@ void Form1::OpenScriptFile() {
 bool Form1::LoadFile(const QString& path) {
   loading_ = true;
   stopLoading_ = false;
-  ListFeeder feeder(*List1, stopLoading_);
+  editor::ListFeeder feeder(*List1, stopLoading_);
   const FileMisc::LoadResult result = FileMisc::LoadLinesIntoList(editor::ToCodePage(path), feeder);
   feeder.Flush();
   loading_ = false;
@@ -589,26 +451,7 @@ void Form1::Save_PrefsFile(QString& basepath, const QString& FilePath, ui::ListB
   // Only the complete lines of a file are ever written over it.
   if (!loading_ && (&sList != List1 || listHoldsFile_) && FileExists(target)) {
     FileMisc::SafeFileWriter writer(editor::ToCodePage(target));
-    bool written = writer.ok();
-    // The lines go to the writer in batches joined by CR LF, the writer adding the CR LF
-    // after each batch: the same bytes as one WriteLine per line, without paying a call
-    // and a string per line of a million-line file.
-    constexpr std::size_t kBatchBytes = 1024 * 1024;
-    std::string batch;
-    batch.reserve(kBatchBytes + 4096);
-    bool batchOpen = false;  // the batch holds a line, which an empty item leaves unseen
-    const int count = sList.ListCount();
-    for (int i = 0; written && i < count; ++i) {
-      if (batchOpen) batch += "\r\n";
-      AppendCodePage(batch, sList.ItemView(i));
-      batchOpen = true;
-      if (batch.size() >= kBatchBytes || i + 1 == count) {
-        written = writer.WriteLine(batch);
-        batch.clear();
-        batchOpen = false;
-      }
-    }
-    saved = written && writer.Commit();
+    saved = writer.ok() && editor::WriteListLines(writer, sList) && writer.Commit();
   }
   if (!saved) {
     dialogs_.MsgBox(QStringLiteral("Save Error"), QStringLiteral("Error"), MsgIcon::Error,

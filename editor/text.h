@@ -1,8 +1,9 @@
 #pragma once
 
 // The editor keeps its text in QString; the file services speak the game's 8-bit
-// code page. These two convert at that edge.
+// code page. These convert at that edge.
 
+#include <QAnyStringView>
 #include <QString>
 
 #include <string>
@@ -12,5 +13,12 @@ namespace editor {
 
 std::string ToCodePage(const QString& text);
 QString FromCodePage(std::string_view bytes);
+
+// True when `bytes` hold nothing in 0x80-0x9F: then the code page and Latin-1 read them
+// alike, and they can go to the list as Latin-1 text as they stand.
+bool ReadsAsLatin1(std::string_view bytes);
+
+// Appends `text` in the code page to `out`, as ToCodePage converts it.
+void AppendCodePage(std::string& out, QAnyStringView text);
 
 }  // namespace editor

@@ -146,7 +146,11 @@ std::string SearchOpenSave(const FolderRow& row) {
   std::vector<std::string> results, expected;
   FindFileRecursive::FindFiles(folder, "*", "*Prefs.cs", results);
   for (const Found& f : row.found) expected.push_back("c:\\g\\" + f.name);
-  if (results != expected) return "the search found something else";
+  if (results != expected) {
+    std::string found = "the search found:";
+    for (const std::string& path : results) found += " [" + path + "]";
+    return found;
+  }
   for (std::size_t i = 0; i < results.size(); ++i) {
     const Found& f = row.found[i];
     Collect sink;
