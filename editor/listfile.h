@@ -3,7 +3,8 @@
 // Lines between List1 and the files: the loader's lines into the list, and the list's
 // items out to a file being written.
 
-#include "fileservices/filemisc.h"
+#include "fileservices/lineloader.h"
+#include "fileservices/safefilewriter.h"
 
 #include <QAnyStringView>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "fileservices/filemisc.h"
+#include "fileservices/lineloader.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

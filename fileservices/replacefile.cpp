@@ -11,9 +11,8 @@
 #include <ctime>
 #include <functional>
 
-#include "fileservices/filemisc.h"
 
-namespace FileMisc::testing {
+namespace fileservices_internal::testing {
 namespace {
 std::function<int(Step)>& Hook() {
   static std::function<int(Step)> hook;
@@ -23,15 +22,15 @@ std::function<int(Step)>& Hook() {
 
 void SetFaultHook(std::function<int(Step)> hook) { Hook() = std::move(hook); }
 
-}  // namespace FileMisc::testing
+}  // namespace fileservices_internal::testing
 
 namespace fileservices_internal {
 namespace {
 
-using FileMisc::testing::Step;
+using testing::Step;
 
 int InjectedFault(Step step) {
-  const auto& hook = FileMisc::testing::Hook();
+  const auto& hook = testing::Hook();
   return hook ? hook(step) : 0;
 }
 

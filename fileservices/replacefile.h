@@ -1,15 +1,23 @@
 #pragma once
 
-// Internal to fileservices: the write-to-a-temporary-then-rename step shared by the
-// settings file and the prefs file save.
+// The write-to-a-temporary-then-rename step shared by the settings file and the prefs
+// file save. Used inside fileservices, and by tests for its fault injection.
 
 #include <sys/stat.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace fileservices_internal {
+
+// Fault injection for tests: when set, called before each write(2) and rename(2) that a
+// replacement makes; returning a non-zero errno makes that call fail with it.
+namespace testing {
+enum class Step { Write, Rename };
+void SetFaultHook(std::function<int(Step)> hook);
+}  // namespace testing
 
 // Where a replacement of `hostPath` has to land: the path itself, or the file a
 // symbolic link there points to. `info` receives the stat of that file; `exists` tells

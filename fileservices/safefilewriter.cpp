@@ -1,4 +1,4 @@
-#include "fileservices/filemisc.h"
+#include "fileservices/safefilewriter.h"
 
 #include <fcntl.h>
 #include <unistd.h>

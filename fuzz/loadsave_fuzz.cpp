@@ -10,7 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "fileservices/filemisc.h"
+#include "fileservices/lineloader.h"
+#include "fileservices/safefilewriter.h"
 #include "scratch.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "fileservices/filemisc.h"
+#include "fileservices/settingsfile.h"
 #include "scratch.h"
 
 namespace {

@@ -11,7 +11,8 @@
 #include <set>
 
 #include "catalogue/tree_snapshot.h"
-#include "fileservices/filemisc.h"
+#include "fileservices/lineloader.h"
+#include "fileservices/safefilewriter.h"
 #include "fileservices/findfile.h"
 #include "support/tempdir.h"
 

@@ -11,11 +11,11 @@
 
 #include "editor/editor_fixture.h"
 #include "editor/text.h"
-#include "fileservices/filemisc.h"
+#include "fileservices/replacefile.h"
 
 namespace fs = std::filesystem;
-using FileMisc::testing::SetFaultHook;
-using FileMisc::testing::Step;
+using fileservices_internal::testing::SetFaultHook;
+using fileservices_internal::testing::Step;
 using testsupport::readFile;
 using ui::kAnswerCancel;
 using ui::kAnswerNo;

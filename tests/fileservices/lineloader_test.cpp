@@ -1,6 +1,6 @@
 #include <sys/stat.h>
 
-#include "fileservices/filemisc.h"
+#include "fileservices/lineloader.h"
 #include "support/tempdir.h"
 
 namespace {

@@ -5,15 +5,16 @@
 
 #include <cerrno>
 
-#include "fileservices/filemisc.h"
+#include "fileservices/replacefile.h"
+#include "fileservices/safefilewriter.h"
 #include "support/tempdir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using FileMisc::SafeFileWriter;
-using FileMisc::testing::SetFaultHook;
-using FileMisc::testing::Step;
+using fileservices_internal::testing::SetFaultHook;
+using fileservices_internal::testing::Step;
 
 class SafeWriter : public ::testing::Test {
  protected:

@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 
-#include "fileservices/filemisc.h"
+#include "fileservices/fileexists.h"
+#include "fileservices/settingsfile.h"
 #include "support/tempdir.h"
 
 namespace {

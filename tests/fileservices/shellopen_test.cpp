@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "fileservices/filemisc.h"
+#include "fileservices/shellopen.h"
 #include "support/tempdir.h"
 
 namespace {

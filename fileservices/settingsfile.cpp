@@ -1,4 +1,4 @@
-#include "fileservices/filemisc.h"
+#include "fileservices/settingsfile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -125,12 +125,6 @@ bool IsUsableName(std::string_view name, std::string_view forbidden) {
 }
 
 }  // namespace
-
-bool FileExists(std::string_view path) {
-  const std::optional<std::string> host = hostpath::ToHostPath(path);
-  struct stat st;
-  return host && stat(host->c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 std::string ReadIniValue(std::string_view section, std::string_view key, std::string_view file) {
   const std::optional<std::string> host = hostpath::ToHostPath(file);

@@ -1,0 +1,22 @@
+#pragma once
+
+// The settings file: one value per key in an INI-style text file. Paths are program
+// paths in the code page (see hostpath.h). Failures turn into a result, never a throw.
+
+#include <string>
+#include <string_view>
+
+namespace FileMisc {
+
+// The value of `key` in `[section]` of the settings file, at most 254 characters;
+// the empty text when the file, the section or the key is missing. Section and key
+// names compare without regard to ASCII case; blanks around the value are dropped.
+std::string ReadIniValue(std::string_view section, std::string_view key, std::string_view file);
+
+// Creates the file, the section or the key when missing, or replaces the key's value.
+// Every other line of the file stays as it was. The file is replaced atomically.
+// A value is cut at its first CR or LF, so it can never add lines. Failures are silent.
+void WriteIniValue(std::string_view section, std::string_view key, std::string_view value,
+                   std::string_view file);
+
+}  // namespace FileMisc
