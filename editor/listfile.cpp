@@ -15,7 +15,7 @@ ListFeeder::ListFeeder(ui::ListBox& list, const bool& stop) : list_(list), stop_
 // The loader's line is gone after the call: its text is kept in one of two buffers
 // until the batch goes into the list.
 void ListFeeder::AddItem(std::string_view line) {
-  if (ReadsAsLatin1(line)) {
+  if (codepage::ReadsAsLatin1(line)) {
     pending_.push_back({false, latin1_.size(), line.size()});
     latin1_.append(line);
   } else {

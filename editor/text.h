@@ -14,10 +14,6 @@ namespace editor {
 std::string ToCodePage(const QString& text);
 QString FromCodePage(std::string_view bytes);
 
-// True when `bytes` hold nothing in 0x80-0x9F: then the code page and Latin-1 read them
-// alike, and they can go to the list as Latin-1 text as they stand.
-bool ReadsAsLatin1(std::string_view bytes);
-
 // Appends `text` in the code page to `out`, as ToCodePage converts it.
 void AppendCodePage(std::string& out, QAnyStringView text);
 

@@ -1,6 +1,8 @@
 #include "fileservices/codepage.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace codepage {
 namespace {
@@ -92,19 +94,63 @@ std::u16string Decode(std::string_view bytes) {
 
 std::string Encode(std::u16string_view text) {
   std::string out;
-  out.reserve(text.size());
+  AppendEncoded(out, text);
+  return out;
+}
+
+// One byte per character, so the text's length in units is room enough.
+void AppendEncoded(std::string& out, std::u16string_view text) {
+  const std::size_t start = out.size();
+  out.resize(start + text.size());
+  char* next = out.data() + start;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t u = text[i];
-    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      ++i;  // nothing outside the basic plane is in the code page
-      out.push_back(kUnmappable);
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {  // the same in Latin-1: the common case
+      *next++ = static_cast<char>(u);
       continue;
     }
-    const int b = EncodeCodePoint(u);
+    int b = -1;
+    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF)
+      ++i;  // nothing outside the basic plane is in the code page
+    else
+      b = EncodeCodePoint(u);
+    *next++ = b < 0 ? kUnmappable : static_cast<char>(b);
+  }
+  out.resize(static_cast<std::size_t>(next - out.data()));
+}
+
+void AppendEncodedLatin1(std::string& out, std::string_view latin1) {
+  if (ReadsAsLatin1(latin1)) {
+    out.append(latin1);
+    return;
+  }
+  for (const char c : latin1) {
+    // In 0x80-0x9F Latin-1 has the C1 controls, of which the code page keeps five.
+    const int b = EncodeCodePoint(static_cast<unsigned char>(c));
     out.push_back(b < 0 ? kUnmappable : static_cast<char>(b));
   }
-  return out;
+}
+
+bool Holds(char32_t character) { return EncodeCodePoint(character) >= 0; }
+
+bool ReadsAsLatin1(std::string_view bytes) {
+  const char* const p = bytes.data();
+  const std::size_t n = bytes.size();
+  if (n < 8) {
+    for (std::size_t i = 0; i < n; ++i)
+      if ((static_cast<unsigned char>(p[i]) & 0xE0) == 0x80) return false;
+    return true;
+  }
+  // Eight bytes a step: a byte in 0x80-0x9F has bit 7 set and bits 6 and 5 clear.
+  auto c1 = [](const char* at) {
+    std::uint64_t w;
+    std::memcpy(&w, at, sizeof w);
+    return w & ~(w << 1) & ~(w << 2) & 0x8080808080808080ull;
+  };
+  std::uint64_t found = c1(p + n - 8);  // the last eight, overlapping the steps before
+  for (std::size_t i = 0; i + 8 <= n; i += 8) found |= c1(p + i);
+  return found == 0;
 }
 
 void AppendFromUtf8(std::string& out, std::string_view utf8) {

@@ -17,6 +17,18 @@ std::u16string Decode(std::string_view bytes);
 // A character that the code page lacks becomes '?' (a surrogate pair counts as one
 // character and gives one '?').
 std::string Encode(std::u16string_view text);
+// Encode appending to `out`, for callers that reuse one buffer.
+void AppendEncoded(std::string& out, std::u16string_view text);
+// The same for Latin-1 text, one byte a character (U+0000 to U+00FF).
+void AppendEncodedLatin1(std::string& out, std::string_view latin1);
+
+// True when the code page has the character.
+bool Holds(char32_t character);
+
+// Windows-1252 and Latin-1 give the same character for every byte outside 0x80-0x9F.
+// True when `bytes` hold none of those: then they read alike in both, so the bytes can be
+// kept as Latin-1 text as they stand (nearly every line of a prefs file is such a line).
+bool ReadsAsLatin1(std::string_view bytes);
 
 // Host file names are UTF-8 on disk. FromUtf8 turns a host name into code-page text:
 // characters the code page lacks become '?', and bytes that are not valid UTF-8 are
