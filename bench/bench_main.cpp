@@ -49,7 +49,7 @@
 #include "fileservices/hostpath.h"
 #include "ui/controls.h"
 #include "ui/listbox.h"
-#include "ui/scripted_dialogs.h"
+#include "support/scripted_dialogs.h"
 
 extern char** environ;
 

@@ -6,7 +6,7 @@
 #include "support/tempdir.h"
 #include "ui/controls.h"
 #include "ui/listbox.h"
-#include "ui/scripted_dialogs.h"
+#include "support/scripted_dialogs.h"
 
 #include <QStringList>
 

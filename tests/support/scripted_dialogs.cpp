@@ -1,4 +1,4 @@
-#include "ui/scripted_dialogs.h"
+#include "support/scripted_dialogs.h"
 
 namespace ui {
 
