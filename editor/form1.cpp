@@ -2,7 +2,6 @@
 
 #include "editor/listfile.h"
 #include "editor/text.h"
-#include "fileservices/codepage.h"
 #include "fileservices/fileexists.h"
 #include "fileservices/findfile.h"
 #include "fileservices/hostpath.h"
@@ -40,16 +39,11 @@ const QString kSection = QStringLiteral("NorvikFolder");
 const QString kKey = QStringLiteral("Norvik2");
 const QString kCrLf = QStringLiteral("\r\n");
 
-struct Probe {
-  const char* file;
-  const char* folder;
-};
-constexpr Probe kProbes[] = {
-    {"c:\\vandrel\\norvik2\\gamedata\\norvik2.exe", "c:\\vandrel\\norvik2\\gamedata"},
-    {"d:\\vandrel\\norvik2\\gamedata\\norvik2.exe", "d:\\vandrel\\norvik2\\gamedata"},
-    {"e:\\vandrel\\norvik2\\gamedata\\norvik2.exe", "e:\\vandrel\\norvik2\\gamedata"},
-    {"f:\\vandrel\\norvik2\\gamedata\\norvik2.exe", "f:\\vandrel\\norvik2\\gamedata"},
-};
+// The game data folder on a drive is the drive's text followed by this; the game's
+// program lies in it.
+const QString kGameFolderOnDrive = QStringLiteral(":\\vandrel\\norvik2\\gamedata");
+const QString kGameProgram = QStringLiteral("\\norvik2.exe");
+constexpr char kProbedDrives[] = {'c', 'd', 'e', 'f'};
 
 bool IsFileEntry(const QString& text) { return text.startsWith(kFileEntryMarker); }
 
@@ -231,9 +225,10 @@ bool Form1::Form_Load() {
 }
 
 void Form1::FindGameDataFolder() {
-  for (const Probe& probe : kProbes) {
-    if (FileExists(QString::fromLatin1(probe.file).toLower())) {
-      GameDataPath = QString::fromLatin1(probe.folder);
+  for (const char drive : kProbedDrives) {
+    const QString folder = QChar::fromLatin1(drive) + kGameFolderOnDrive;
+    if (FileExists((folder + kGameProgram).toLower())) {
+      GameDataPath = folder;
       WriteIniValue(GameDataPath, SettingsFilePath());
       return;
     }
@@ -248,8 +243,7 @@ bool Form1::PromptForDrive() {
   for (;;) {
     typed = dialogs_.InputBox(prompt, QStringLiteral("Drive letter for Norvik"));
     // A text starting with "/" would make a host path, which reaches outside the drives.
-    if (!typed.startsWith(u'/') &&
-        FileExists((typed + QStringLiteral(":\\vandrel\\norvik2\\gamedata\\norvik2.exe")).toLower()))
+    if (!typed.startsWith(u'/') && FileExists((typed + kGameFolderOnDrive + kGameProgram).toLower()))
       break;
     const QString message = QStringLiteral("Drive  ") + typed +
                             QStringLiteral("  does not hold the direcotry to Norvik2.") + kCrLf +
@@ -259,7 +253,7 @@ bool Form1::PromptForDrive() {
       return false;
     }
   }
-  GameDataPath = typed + QStringLiteral(":\\vandrel\\norvik2\\gamedata");
+  GameDataPath = typed + kGameFolderOnDrive;
   WriteIniValue(GameDataPath, SettingsFilePath());
   GameDataPath = ReadIniValue(SettingsFilePath());
   return true;
@@ -305,7 +299,7 @@ void Form1::BuildFileListOnReload() {
   const std::vector<std::string> found = FindPrefsFiles(GameDataPath);
   List1->Clear();
   // The open file's lines are gone: there is nothing left to save.
-  listHoldsFile_ = false;
+  listHolds_ = ListHolds::FileEntries;
   Change = false;
   AddFileEntries(found, static_cast<size_t>(GameDataPath.size()));
 }
@@ -326,22 +320,16 @@ void Form1::List1_DblClick() {
 }
 
 void Form1::OpenScriptFile() {
-  if (!IsFileEntry(LineNfile_txt->Text()) || loading_) return;
+  if (!IsFileEntry(LineNfile_txt->Text()) || Loading()) return;
 
   // A line of the open file that looks like a file entry: its edits are not dropped
   // without a question.
-  if (Change) {
-    if (dialogs_.MsgBox(SavePrompt(), QStringLiteral("Save Changes"), MsgIcon::Question,
-                        MsgButtons::YesNo) == kAnswerYes &&
-        !RunSaveStep()) {
-      return;
-    }
-    Change = false;
-  }
+  if (!MaybeSave(MsgButtons::YesNo)) return;
+  Change = false;
 
   SetBrowsing();
   List1->Clear();
-  listHoldsFile_ = false;
+  listHolds_ = ListHolds::FileEntries;
 
   QString relative;
   if (IsFileEntry(LineNfile_txt->Text())) {
@@ -359,17 +347,16 @@ void Form1::OpenScriptFile() {
 
 // Loads the file's lines into List1; false when the window is to close now.
 bool Form1::LoadFile(const QString& path) {
-  loading_ = true;
-  stopLoading_ = false;
-  editor::ListFeeder feeder(*List1, stopLoading_);
+  listHolds_ = ListHolds::LoadingFile;
+  editor::ListFeeder feeder(*List1, closeAfterLoad_);
   const FileMisc::LoadResult result = FileMisc::LoadLinesIntoList(editor::ToCodePage(path), feeder);
   feeder.Flush();
-  loading_ = false;
 
   if (result == FileMisc::LoadResult::Complete) {
-    listHoldsFile_ = true;
+    listHolds_ = ListHolds::FileLines;
     return true;
   }
+  listHolds_ = ListHolds::FileEntries;
   // A partly read file must never be taken for the whole file.
   List1->Clear();
   const QString name = ReturnFilename(path);
@@ -404,7 +391,7 @@ QString Form1::ReturnFilename(const QString& file1) const {
 // Line editing
 
 void Form1::LineNfile_txt_Click() {
-  if (loading_) return;
+  if (Loading()) return;
   const bool notAnEntry = !IsFileEntry(LineNfile_txt->Text());  // condition A
   const bool lineSelected = !List1->Text().isEmpty();            // condition B
   if (notAnEntry && lineSelected) {
@@ -415,7 +402,7 @@ void Form1::LineNfile_txt_Click() {
 }
 
 void Form1::Command2_Click(int Index) {
-  if (loading_) return;
+  if (Loading()) return;
   if (Index == 0) {
     if (!LineNfile_txt->Text().endsWith(u';')) {
       dialogs_.MsgBox(QStringLiteral("You must type a   ;   at the end of each line.") + kCrLf +
@@ -430,7 +417,7 @@ void Form1::Command2_Click(int Index) {
       List1->AddItem(line, selected);      // the selection moves down with the old line
       List1->RemoveItem(List1->ListIndex());  // ... which goes, leaving no selection
       // Only the lines of a file can hold an edit worth saving.
-      if (listHoldsFile_) Change = true;
+      if (listHolds_ == ListHolds::FileLines) Change = true;
     }
   } else {
     SetBrowsing();
@@ -448,64 +435,39 @@ void Form1::SetBrowsing() {
 // ---------------------------------------------------------------------------------
 // Saving
 
-void Form1::Save_PrefsFile(QString& basepath, const QString& FilePath, ui::ListBox& sList) {
+bool Form1::Save_PrefsFile(QString& basepath, const QString& FilePath, ui::ListBox& sList) {
   if (basepath.endsWith(u'\\') && FilePath.startsWith(u'\\')) basepath.chop(1);
   const QString target = basepath + FilePath;
 
   bool saved = false;
   // Only the complete lines of a file are ever written over it.
-  if (!loading_ && (&sList != List1 || listHoldsFile_) && FileExists(target)) {
+  if ((&sList != List1 || listHolds_ == ListHolds::FileLines) && FileExists(target)) {
     FileMisc::SafeFileWriter writer(editor::ToCodePage(target));
     saved = writer.ok() && editor::WriteListLines(writer, sList) && writer.Commit();
   }
   if (!saved) {
     dialogs_.MsgBox(QStringLiteral("Save Error"), QStringLiteral("Error"), MsgIcon::Error,
                     MsgButtons::OK);
-    return;
+    return false;
   }
   Change = false;
+  return true;
 }
 
 // Saves and tells so; false when the save failed (the user has seen "Save Error").
 bool Form1::RunSaveStep() {
-  Save_PrefsFile(GameDataPath, OpenFilePath, *List1);
-  if (Change) return false;
+  if (!Save_PrefsFile(GameDataPath, OpenFilePath, *List1)) return false;
   dialogs_.MsgBox(QStringLiteral("Changes saved"), QStringLiteral("Success"),
                   MsgIcon::Exclamation, MsgButtons::OK);
   return true;
 }
 
-// ---------------------------------------------------------------------------------
-// Reload and exit
-
-void Form1::Command1_Click() {
-  if (loading_) return;
-  const QString caption = windowTitle();
-  setWindowTitle(kCaption);
-  if (Change && dialogs_.MsgBox(SavePrompt(), QStringLiteral("Save Changes"), MsgIcon::Question,
-                                MsgButtons::YesNo) == kAnswerYes) {
-    if (!RunSaveStep()) {
-      // The edits are still only in the list: stay on the open file.
-      setWindowTitle(caption);
-      return;
-    }
-  }
-  Command1->SetEnabled(false);
-  SetBrowsing();
-  BuildFileListOnReload();
-  Command1->SetEnabled(true);
-}
-
-void Form1::Command3_Click() {
-  if (loading_) return;
-  close();
-}
-
-// True when the window may close: nothing unsaved, or the user answered.
-bool Form1::ConfirmSaveBeforeClose() {
+// Asks before unsaved edits are left behind. True when the caller may go on: nothing
+// unsaved, No, or Yes with a save that wrote the file.
+bool Form1::MaybeSave(MsgButtons buttons) {
   if (!Change) return true;
   switch (dialogs_.MsgBox(SavePrompt(), QStringLiteral("Save Changes"), MsgIcon::Question,
-                          MsgButtons::YesNoCancel)) {
+                          buttons)) {
     case kAnswerYes:
       return RunSaveStep();
     case kAnswerNo:
@@ -515,17 +477,39 @@ bool Form1::ConfirmSaveBeforeClose() {
   }
 }
 
+// ---------------------------------------------------------------------------------
+// Reload and exit
+
+void Form1::Command1_Click() {
+  if (Loading()) return;
+  const QString caption = windowTitle();
+  setWindowTitle(kCaption);
+  if (!MaybeSave(MsgButtons::YesNo)) {
+    // The edits are still only in the list: stay on the open file.
+    setWindowTitle(caption);
+    return;
+  }
+  Command1->SetEnabled(false);
+  SetBrowsing();
+  BuildFileListOnReload();
+  Command1->SetEnabled(true);
+}
+
+void Form1::Command3_Click() {
+  if (Loading()) return;
+  close();
+}
+
 // Every way of closing the window (the exit button, the title bar, the desktop
 // session ending) goes through here.
 void Form1::closeEvent(QCloseEvent* event) {
-  if (loading_) {
+  if (Loading()) {
     // End the load first; the window closes once it has unwound.
-    stopLoading_ = true;
     closeAfterLoad_ = true;
     event->ignore();
     return;
   }
-  if (ConfirmSaveBeforeClose()) event->accept();
+  if (MaybeSave(MsgButtons::YesNoCancel)) event->accept();
   else event->ignore();
 }
 

@@ -7,8 +7,11 @@
 
 #include <array>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace ui {
+enum class MsgButtons;
 class Button;
 class Dialogs;
 class Frame;
@@ -37,7 +40,8 @@ class Form1 final : public QWidget {
   bool Change = false;
   void OpenScriptFile();
   QString ReturnFilename(const QString& file1) const;
-  void Save_PrefsFile(QString& basepath, const QString& FilePath, ui::ListBox& sList);
+  // True when the file was written; false after "Save Error".
+  bool Save_PrefsFile(QString& basepath, const QString& FilePath, ui::ListBox& sList);
 
   // --- Editor state ------------------------------------------------------------
   QString GameDataPath;  // the game data folder; ends in "\" after every file search
@@ -66,7 +70,7 @@ class Form1 final : public QWidget {
   void Label3_Click();
 
   // True while a file is being read into List1.
-  bool Loading() const { return loading_; }
+  bool Loading() const { return listHolds_ == ListHolds::LoadingFile; }
 
   // What happens after an error escaped an event handler and was shown: by default
   // the program ends. Tests replace it.
@@ -92,14 +96,15 @@ class Form1 final : public QWidget {
   void BuildFileListAtStartup();
   void BuildFileListOnReload();
   bool LoadFile(const QString& path);
+  bool MaybeSave(ui::MsgButtons buttons);
   bool RunSaveStep();
-  bool ConfirmSaveBeforeClose();
   void SetBrowsing();
 
   ui::Dialogs& dialogs_;
-  bool loading_ = false;
-  bool stopLoading_ = false;
+  // What List1 holds. Only the lines of a file read to its end can hold an edit worth
+  // saving; file entries (or nothing, after an open that failed) never can.
+  enum class ListHolds { FileEntries, LoadingFile, FileLines };
+  ListHolds listHolds_ = ListHolds::FileEntries;
+  // The window was closed during a load: the load stops, then the window closes.
   bool closeAfterLoad_ = false;
-  // List1 holds every line of the open file (a load completed, no file list since).
-  bool listHoldsFile_ = false;
 };
