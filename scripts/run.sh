@@ -148,7 +148,14 @@ link_drive() {
 }
 
 describe() {
-  if [ -L "$1" ]; then echo "a link to $(readlink "$1")"; else echo "a folder of yours"; fi
+  local game=$1/vandrel/norvik2/gamedata
+  if [[ $(realpath -m "$1") == "$(realpath -m build/drive-trees)"/? ]] && [ -L "$game" ]; then
+    echo "linked to $(readlink "$game")"
+  elif [ -L "$1" ]; then
+    echo "a link to $(readlink "$1")"
+  else
+    echo "a folder of yours"
+  fi
 }
 
 # The sample is drive c: only while no other drive holds the game.
