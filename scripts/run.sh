@@ -164,7 +164,7 @@ set_up_sample() {
   if [ -n "$(game_letters)" ]; then
     if is_sample_link "$link"; then
       rm "$link"
-      echo "A game is on another drive: the sample is no longer drive c: (its copy stays at $sample)."
+      echo "Game found: the sample is no longer linked as drive c: (its copy stays at $sample)."
     fi
     return 0
   fi
