@@ -1,254 +1,159 @@
-#include "editor/editor_fixture.h"
+#include "support/editor_fixture.h"
 
-#include <QApplication>
-#include <QFontInfo>
-#include <QPushButton>
-
-#include <filesystem>
+#include <variant>
 
 namespace fs = std::filesystem;
-using testsupport::EditorFixture;
 using testsupport::readFile;
 using ui::kAnswerNo;
 using ui::kAnswerYes;
-using ui::MsgButtons;
-using ui::MsgIcon;
-using Box = ui::ScriptedDialogs::Box;
 using Kind = ui::ScriptedDialogs::Kind;
 
 namespace {
 
-const QString kDisclaimerText = QStringLiteral(
-    "This program is \"AS-IS\" and YOU are fully responsible when using this program!\r\n\r\n"
-    "You may not charge fault to Oskvarl nor anyone affiliated with Oskvarl when using this "
-    "program.\r\n\r\n"
-    "You consent in this agreement by using this program.\r\n\r\n"
-    "Do you agree?");
-const QString kPrompt = QStringLiteral("Type the drive letter below.\r\n\r\nExample:  C");
+const QString kDisclaimer = QStringLiteral("Disclaimer");
+const QString kDrivePrompt = QStringLiteral("Drive letter for Norvik");
+const QString kInvalidDrive = QStringLiteral("Invalid Drive Letter");
 
-QString invalidDrive(const QString& typed) {
-  return QStringLiteral("Drive  ") + typed +
-         QStringLiteral("  does not hold the direcotry to Norvik2.\r\n"
-                        "Would you like to select another drive?");
+QString Settings(const char* folder) {
+  return QStringLiteral("[NorvikFolder]\r\nNorvik2=%1\r\n").arg(QString::fromLatin1(folder));
 }
 
-void expectBox(const Box& box, Kind kind, const QString& text, const QString& title,
-               MsgIcon icon, MsgButtons buttons) {
-  EXPECT_EQ(box.kind, kind);
-  EXPECT_EQ(box.text, text);
-  EXPECT_EQ(box.title, title);
-  if (kind == Kind::Message) {
-    EXPECT_EQ(box.icon, icon);
-    EXPECT_EQ(box.buttons, buttons);
-  }
-}
-
-class StartupTest : public EditorFixture {
- protected:
-  void gameOn(char drive) { writeOnDrive(drive, "vandrel/norvik2/gamedata/norvik2.exe", "x"); }
+struct StartRow {
+  const char* name;
+  std::string gameOn;                          // the drives that hold the game
+  std::vector<std::variant<int, QString>> script;  // answers and typed texts, in order
+  bool shown;                                  // the window is shown
+  QStringList titles;                          // of the boxes, in order
+  QString folder;                              // GameDataPath afterwards
+  QString settings;                            // the settings file afterwards; empty: none
 };
 
-}  // namespace
-
-TEST_F(StartupTest, disclaimerNo_endsBeforeAnythingIsTestedOrWritten) {
-  gameOn('c');
-  dialogs_.answer(kAnswerNo);
-  EXPECT_FALSE(form_->Form_Load());
-  ASSERT_EQ(dialogs_.boxes().size(), 1);
-  expectBox(dialogs_.boxes()[0], Kind::Message, kDisclaimerText, QStringLiteral("Disclaimer"),
-            MsgIcon::Exclamation, MsgButtons::YesNo);
-  EXPECT_FALSE(fs::exists(settingsFile()));
-  EXPECT_TRUE(form_->GameDataPath.isEmpty());
-  EXPECT_EQ(form_->List1->ListCount(), 0);
+QStringList Prompts(int wrong) {
+  QStringList titles = {kDisclaimer};
+  for (int i = 0; i < wrong; ++i) titles << kDrivePrompt << kInvalidDrive;
+  return titles << kDrivePrompt;
 }
 
-TEST_F(StartupTest, probeHitOnC_listsFilesAndRecordsFolder) {
-  gameOn('c');
-  gameOn('d');  // c: comes first; d: is never used
-  writeOnDrive('c', "vandrel/norvik2/gamedata/ClientPrefs.cs", "$pref::a = 1;\r\n");
-  writeOnDrive('c', "vandrel/norvik2/gamedata/sub/deeper/AiPrefs.cs", "x;\r\n");
-  writeOnDrive('c', "vandrel/norvik2/gamedata/sub/clientprefs.cs", "x;\r\n");
-  dialogs_.answer(kAnswerYes);
-  ASSERT_TRUE(form_->Form_Load());
+// Texts that name no drive; each is followed by Yes in "Invalid Drive Letter".
+const QStringList kBadDrives = {
+    QStringLiteral("c:"),  // with the colon: c::\... names nothing
+    QStringLiteral("."), QStringLiteral(".."), QStringLiteral("*"), QStringLiteral("?"),
+    QStringLiteral("[a-z]"), QStringLiteral("xx"), QStringLiteral("x\\..\\x"), QStringLiteral("\\\\x"),
+    QStringLiteral(" x"), QStringLiteral("x\r\n\t\x01"), QString::fromUtf16(u"x\0", 2),
+    QStringLiteral("\uFF58"), QStringLiteral("\U0001F600"), QString(100000, u'x'),
+    // Guards against a typed host path reaching a game folder outside the mapped drives.
+    QStringLiteral("/"), QStringLiteral("{tmp}/outside/x"),
+};
 
-  EXPECT_EQ(dialogs_.boxes().size(), 1);  // the disclaimer alone
-  EXPECT_EQ(form_->GameDataPath, QStringLiteral("c:\\vandrel\\norvik2\\gamedata\\"));
-  EXPECT_EQ(readFile(settingsFile()),
-            "[NorvikFolder]\r\nNorvik2=c:\\vandrel\\norvik2\\gamedata\r\n");
-  EXPECT_EQ(items(), (QStringList{QStringLiteral("... ClientPrefs.cs"),
-                                  QStringLiteral("... sub\\deeper\\AiPrefs.cs")}));
+std::vector<std::variant<int, QString>> BadThen(const QString& good) {
+  std::vector<std::variant<int, QString>> script = {kAnswerYes};
+  for (const QString& bad : kBadDrives) script.insert(script.end(), {bad, kAnswerYes});
+  script.push_back(good);
+  return script;
 }
 
-TEST_F(StartupTest, probeHitOnF_afterCdeMissWritesF) {
-  gameOn('f');
-  dialogs_.answer(kAnswerYes);
-  ASSERT_TRUE(form_->Form_Load());
-  EXPECT_EQ(form_->GameDataPath, QStringLiteral("f:\\vandrel\\norvik2\\gamedata\\"));
-  EXPECT_NE(readFile(settingsFile()).find("Norvik2=f:\\vandrel\\norvik2\\gamedata"),
-            std::string::npos);
+void PrintTo(const StartRow& row, std::ostream* out) { *out << row.name; }
+
+const StartRow kStarts[] = {
+    {"disclaimerNo_nothingTestedOrWritten", "c", {kAnswerNo}, false, {kDisclaimer}, {}, {}},
+    {"probesInOrder_cBeforeD", "cd", {kAnswerYes}, true, {kDisclaimer},
+     QStringLiteral("c:\\vandrel\\norvik2\\gamedata\\"), Settings("c:\\vandrel\\norvik2\\gamedata")},
+    {"probesInOrder_fLast", "f", {kAnswerYes}, true, {kDisclaimer},
+     QStringLiteral("f:\\vandrel\\norvik2\\gamedata\\"), Settings("f:\\vandrel\\norvik2\\gamedata")},
+    {"promptKeepsTheTypedCase", "g", {kAnswerYes, QStringLiteral("G")}, true, Prompts(0),
+     QStringLiteral("G:\\vandrel\\norvik2\\gamedata\\"), Settings("G:\\vandrel\\norvik2\\gamedata")},
+    {"promptTextsOfBadShapeNeverFindAFolder", "g", BadThen(QStringLiteral("g")), true,
+     Prompts(static_cast<int>(kBadDrives.size())), QStringLiteral("g:\\vandrel\\norvik2\\gamedata\\"),
+     Settings("g:\\vandrel\\norvik2\\gamedata")},
+    {"promptCancelThenNo_endsWithoutWriting", "g", {kAnswerYes, QString(), kAnswerNo}, false,
+     {kDisclaimer, kDrivePrompt, kInvalidDrive}, {}, {}},
+};
+
+class Startup : public testsupport::EditorFixture, public ::testing::WithParamInterface<StartRow> {};
+
+TEST_P(Startup, findsTheGameOrAsks) {
+  const StartRow& row = GetParam();
+  for (const char drive : row.gameOn) {
+    writeOnDrive(drive, std::string(testsupport::kGameData) + "/norvik2.exe", "x");
+    writeOnDrive(drive, std::string(testsupport::kGameData) + "/sub/" + drive + "Prefs.cs", "a;");
+  }
+  makeDrive('x');  // a drive without the game
+  dir_.writeFile("outside/x:/vandrel/norvik2/gamedata/norvik2.exe", "x");
+  for (const auto& step : row.script) {
+    if (const int* answer = std::get_if<int>(&step)) {
+      dialogs_.answer(*answer);
+    } else {
+      QString typed = std::get<QString>(step);
+      dialogs_.type(typed.replace(QStringLiteral("{tmp}"), QString::fromStdString(dir_.path().string())));
+    }
+  }
+  EXPECT_EQ(form_->Form_Load(), row.shown);
+  EXPECT_EQ(dialogs_.titles(), row.titles);
+  EXPECT_EQ(form_->GameDataPath, row.folder);
+  EXPECT_EQ(QString::fromStdString(readFile(settingsFile())), row.settings);
+  const QStringList entries = row.folder.isEmpty() ? QStringList()
+      : QStringList{QStringLiteral("... sub\\") + row.folder[0].toLower() + QStringLiteral("Prefs.cs")};
+  EXPECT_EQ(items(), entries);
 }
 
-TEST_F(StartupTest, promptWrongThenRight_keepsTypedCaseAndReadsBack) {
-  gameOn('g');
-  writeOnDrive('g', "vandrel/norvik2/gamedata/APrefs.cs", "a;\r\n");
-  dialogs_.answer(kAnswerYes);
-  dialogs_.type(QStringLiteral("c:"));  // with the colon: c::\... names nothing
-  dialogs_.answer(kAnswerYes);
-  dialogs_.type(QStringLiteral("G"));
-  ASSERT_TRUE(form_->Form_Load());
+INSTANTIATE_TEST_SUITE_P(Editor, Startup, ::testing::ValuesIn(kStarts),
+                         [](const auto& info) { return std::string(info.param.name); });
 
-  ASSERT_EQ(dialogs_.boxes().size(), 4);
-  expectBox(dialogs_.boxes()[1], Kind::Input, kPrompt, QStringLiteral("Drive letter for Norvik"),
-            MsgIcon::None, MsgButtons::OK);
-  expectBox(dialogs_.boxes()[2], Kind::Message, invalidDrive(QStringLiteral("c:")),
-            QStringLiteral("Invalid Drive Letter"), MsgIcon::Error, MsgButtons::YesNo);
-  expectBox(dialogs_.boxes()[3], Kind::Input, kPrompt, QStringLiteral("Drive letter for Norvik"),
-            MsgIcon::None, MsgButtons::OK);
-  EXPECT_EQ(form_->GameDataPath, QStringLiteral("G:\\vandrel\\norvik2\\gamedata\\"));
-  EXPECT_NE(readFile(settingsFile()).find("Norvik2=G:\\vandrel\\norvik2\\gamedata\r\n"),
-            std::string::npos);
-  EXPECT_EQ(items(), QStringList{QStringLiteral("... APrefs.cs")});
-}
+using StartupBoxes = testsupport::EditorFixture;
 
-TEST_F(StartupTest, promptCancelThenNo_endsWithoutWriting) {
+TEST_F(StartupBoxes, wordForWord) {
   dialogs_.answer(kAnswerYes);
-  dialogs_.type(QString());  // Cancel gives the empty text
+  dialogs_.type(QStringLiteral("Q"));
   dialogs_.answer(kAnswerNo);
   EXPECT_FALSE(form_->Form_Load());
   ASSERT_EQ(dialogs_.boxes().size(), 3);
-  // The word Drive, four blanks, then the sentence.
-  EXPECT_TRUE(dialogs_.boxes()[2].text.startsWith(
-      QStringLiteral("Drive    does not hold the direcotry to Norvik2.\r\n")));
-  EXPECT_FALSE(fs::exists(settingsFile()));
+  const auto& [disclaimer, prompt, invalid] = std::tie(dialogs_.boxes()[0], dialogs_.boxes()[1], dialogs_.boxes()[2]);
+  EXPECT_EQ(disclaimer.text,
+            QStringLiteral("This program is \"AS-IS\" and YOU are fully responsible when using this program!"
+                           "\r\n\r\nYou may not charge fault to Oskvarl nor anyone affiliated with Oskvarl "
+                           "when using this program.\r\n\r\nYou consent in this agreement by using this "
+                           "program.\r\n\r\nDo you agree?"));
+  EXPECT_EQ(disclaimer.icon, ui::MsgIcon::Exclamation);
+  EXPECT_EQ(disclaimer.buttons, ui::MsgButtons::YesNo);
+  EXPECT_EQ(prompt.kind, Kind::Input);
+  EXPECT_EQ(prompt.text, QStringLiteral("Type the drive letter below.\r\n\r\nExample:  C"));
+  EXPECT_EQ(invalid.text, QStringLiteral("Drive  Q  does not hold the direcotry to Norvik2.\r\n"
+                                         "Would you like to select another drive?"));
+  EXPECT_EQ(invalid.icon, ui::MsgIcon::Error);
+  EXPECT_EQ(invalid.buttons, ui::MsgButtons::YesNo);
 }
 
-// Typed text must never reach outside the mapped drives.
-TEST_F(StartupTest, promptTextsOfBadShape_neverFindAFolder) {
-  gameOn('c');
-  fs::remove(exeFolder_ / "dosdevices" / "c:");  // no probe hits
-  writeOnDrive('x', "vandrel/norvik2/gamedata/norvik2.exe", "x");
-  const QStringList bad = {QStringLiteral("."), QStringLiteral(".."), QStringLiteral("/"),
-                           QStringLiteral("*"), QStringLiteral("?"), QStringLiteral("[a-z]"),
-                           QStringLiteral("xx"), QStringLiteral("x\\..\\x"),
-                           QStringLiteral("\\\\x")};
-  dialogs_.answer(kAnswerYes);
-  for (const QString& text : bad) {
-    dialogs_.type(text);
+// The settings file is written but never asked before the probes or the prompt; after the
+// prompt the folder is what it reads back, and none when it cannot be written.
+TEST_F(StartupBoxes, promptEveryStart_folderReadBackFromTheSettingsFile) {
+  writeOnDrive('g', std::string(testsupport::kGameData) + "/norvik2.exe", "x");
+  dir_.writeFile("program/NorvikPrefs.ini", "[NorvikFolder]\r\nNorvik2=g:\\elsewhere\r\n");
+  for (const bool writable : {true, false}) {
+    if (!writable) {
+      fs::remove(settingsFile());
+      fs::create_directory(settingsFile());  // a folder where the file should be
+      form_ = std::make_unique<Form1>(dialogs_);
+    }
+    dialogs_.clear();
     dialogs_.answer(kAnswerYes);
+    dialogs_.type(QStringLiteral("g"));
+    ASSERT_TRUE(form_->Form_Load());
+    EXPECT_EQ(dialogs_.titles(), (QStringList{kDisclaimer, kDrivePrompt}));
+    EXPECT_EQ(form_->GameDataPath, writable ? QStringLiteral("g:\\vandrel\\norvik2\\gamedata\\") : QString());
   }
-  dialogs_.type(QStringLiteral("X"));
-  ASSERT_TRUE(form_->Form_Load());
-  EXPECT_EQ(dialogs_.boxes().size(), 1 + 2 * bad.size() + 1);
-  EXPECT_EQ(form_->GameDataPath, QStringLiteral("X:\\vandrel\\norvik2\\gamedata\\"));
 }
 
-TEST_F(StartupTest, settingsFileNotWritable_showsWindowWithoutEntries) {
-  gameOn('h');
-  writeOnDrive('h', "vandrel/norvik2/gamedata/APrefs.cs", "a;\r\n");
-  fs::create_directory(settingsFile());  // a folder where the file should be
-  dialogs_.answer(kAnswerYes);
-  dialogs_.type(QStringLiteral("h"));
-  ASSERT_TRUE(form_->Form_Load());
-  EXPECT_TRUE(form_->GameDataPath.isEmpty());
-  EXPECT_EQ(form_->List1->ListCount(), 0);
-}
-
-TEST_F(StartupTest, promptEveryStart_evenWithAFolderStored) {
-  gameOn('g');
-  dir_.writeFile("program/NorvikPrefs.ini", "[NorvikFolder]\r\nNorvik2=g:\\vandrel\\norvik2\\gamedata\r\n");
-  dialogs_.answer(kAnswerYes);
-  dialogs_.type(QStringLiteral("g"));
-  ASSERT_TRUE(form_->Form_Load());
-  EXPECT_EQ(dialogs_.boxes().size(), 2);
-  EXPECT_EQ(dialogs_.boxes()[1].kind, Kind::Input);
-}
-
-TEST_F(StartupTest, windowStartsInBrowsingStateWithExactCaptions) {
+TEST_F(StartupBoxes, windowStartsBrowsing) {
   startWithGame();
   Form1& f = *form_;
   EXPECT_EQ(f.windowTitle(), QStringLiteral("Norvik2 - Prefs Editor"));
   EXPECT_FALSE(f.Command2[0]->isEnabled());
   EXPECT_FALSE(f.Command2[1]->isEnabled());
-  EXPECT_TRUE(f.Command1->isEnabled());
-  EXPECT_TRUE(f.Command3->isEnabled());
-  EXPECT_TRUE(f.List1->isEnabled());
+  EXPECT_TRUE(f.Command1->isEnabled() && f.Command3->isEnabled() && f.List1->isEnabled());
   EXPECT_EQ(f.List1->ListIndex(), -1);
-  EXPECT_TRUE(f.List1->ToolTipText().isEmpty());
-  EXPECT_TRUE(f.LineNfile_txt->Text().isEmpty());
+  EXPECT_TRUE(f.List1->ToolTipText().isEmpty() && f.LineNfile_txt->Text().isEmpty());
   EXPECT_FALSE(f.Change);
   EXPECT_TRUE(f.OpenFilePath.isEmpty());
-  EXPECT_EQ(f.Command2[0]->text(), QStringLiteral("&Change"));
-  EXPECT_EQ(f.Command2[1]->text(), QStringLiteral("C&ancel"));
-  EXPECT_EQ(f.Command1->text(), QStringLiteral("&Reload Prefs"));
-  EXPECT_EQ(f.Command3->text(), QStringLiteral("&Save  &&  Exit"));
-  EXPECT_EQ(f.Label4->text(), QStringLiteral("v1.0.1"));
-  EXPECT_EQ(f.Label2->text(), QStringLiteral("Oskvarl"));
-  EXPECT_EQ(f.Label1->text(), QStringLiteral("Developed by:"));
-  EXPECT_TRUE(f.Label3->text().isEmpty());
-  EXPECT_EQ(f.Label3->toolTip(), QStringLiteral("Visit Stormwarden"));
 }
 
-TEST_F(StartupTest, controlsStandWhereTheLayoutSays) {
-  Form1& f = *form_;
-  struct Row {
-    const char* name;
-    QWidget* control;
-    QWidget* container;
-    int left, top, width, height;
-  };
-  const Row rows[] = {
-      {"Frame1", f.Frame1, &f, 0, 2280, 6615, 1215},
-      {"Command2(0)", f.Command2[0], f.Frame1, 4440, 240, 2055, 375},
-      {"Command3", f.Command3, f.Frame1, 4440, 720, 2055, 375},
-      {"Command2(1)", f.Command2[1], f.Frame1, 2400, 240, 2055, 375},
-      {"Command1", f.Command1, f.Frame1, 2400, 720, 2055, 375},
-      {"Label4", f.Label4, f.Frame1, 120, 960, 1215, 255},
-      {"Label3", f.Label3, f.Frame1, 0, 240, 2295, 855},
-      {"Label2", f.Label2, f.Frame1, 1080, 720, 1815, 255},
-      {"Image2", f.Image2, f.Frame1, 120, 240, 780, 525},
-      {"Label1", f.Label1, f.Frame1, 960, 480, 1935, 375},
-      {"LineNfile_txt", f.LineNfile_txt, &f, 10, 2040, 6600, 285},
-      {"List1", f.List1, &f, 10, 0, 6615, 2010},
-  };
-  auto px = [](int twips) { return qRound(twips / 15.0); };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    EXPECT_EQ(row.control->parentWidget(), row.container);
-    EXPECT_EQ(row.control->geometry(),
-              QRect(px(row.left), px(row.top), px(row.width), px(row.height)));
-  }
-  EXPECT_EQ(f.size(), QSize(442, 235));
-}
-
-TEST_F(StartupTest, tabOrderAndFocus_followTheControlsThatTakeFocus) {
-  Form1& f = *form_;
-  const QList<QWidget*> order = {f.List1, f.LineNfile_txt, f.Command3, f.Command1,
-                                 f.Command2[0], f.Command2[1]};
-  auto nextTabStop = [](QWidget* w) {
-    do w = w->nextInFocusChain();
-    while (!(w->focusPolicy() & Qt::TabFocus));
-    return w;
-  };
-  for (int i = 0; i + 1 < order.size(); ++i) EXPECT_EQ(nextTabStop(order[i]), order[i + 1]) << i;
-  for (QWidget* w : {static_cast<QWidget*>(f.Frame1), static_cast<QWidget*>(f.Label1),
-                     static_cast<QWidget*>(f.Label2), static_cast<QWidget*>(f.Label3),
-                     static_cast<QWidget*>(f.Label4), static_cast<QWidget*>(f.Image2)})
-    EXPECT_EQ(w->focusPolicy(), Qt::NoFocus);
-}
-
-TEST_F(StartupTest, fontsAndColours) {
-  Form1& f = *form_;
-  EXPECT_TRUE(f.Command2[0]->font().bold());
-  EXPECT_TRUE(f.Command2[1]->font().bold());
-  EXPECT_FALSE(f.Command3->font().bold());
-  EXPECT_TRUE(f.Label2->font().bold());
-  EXPECT_DOUBLE_EQ(f.Command1->font().pointSizeF(), 8.25);
-  EXPECT_EQ(f.Command1->font().styleHint(), QFont::Serif);
-  EXPECT_EQ(f.Label2->palette().color(QPalette::WindowText), QColor(192, 0, 0));
-  EXPECT_EQ(f.Label1->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-  EXPECT_EQ(f.List1->palette().color(QPalette::Text), QColor(0, 192, 0));
-  EXPECT_EQ(f.LineNfile_txt->palette().color(QPalette::Text), QColor(128, 128, 255));
-  EXPECT_EQ(f.List1->palette().color(QPalette::Base), ui::SystemMenuTextColor());
-  EXPECT_FALSE(f.windowIcon().isNull());
-  EXPECT_EQ(f.windowIcon().availableSizes().size(), 2);  // 32 and 48 pixels
-}
+}  // namespace

@@ -9,68 +9,48 @@ namespace {
 namespace fs = std::filesystem;
 using hostpath::ToHostPath;
 
+// Drive c: beside the program, d: and c: in the Wine prefix (the program's c: wins).
 class HostPath : public testsupport::DriveFixture {
  protected:
-  std::string Drive(char letter) const {
-    return (exeFolder_ / "dosdevices" / (std::string(1, letter) + ":")).string();
+  void SetUp() override {
+    DriveFixture::SetUp();
+    for (const char* file : {"Vandrel/Norvik2/GameData/norvik2.exe", "a/b/f", "caf\xE9/x", "prefs/x",
+                             "PREFS/x"})
+      writeOnDrive('c', file, "");
+    const fs::path prefix = dir_.path() / "prefix";
+    for (const char* drive : {"dosdevices/c:", "dosdevices/d:"}) fs::create_directories(prefix / drive);
+    setenv("WINEPREFIX", (prefix.string() + "//").c_str(), 1);
   }
+  std::string C() const { return (exeFolder_ / "dosdevices/c:").string(); }
+  std::string D() const { return (dir_.path() / "prefix/dosdevices/d:").string(); }
 };
 
-TEST_F(HostPath, invalidShapes_nameNothing) {
+TEST_F(HostPath, programPathsMapOntoTheDrives) {
+  const std::pair<std::string, std::string> rows[] = {
+      {"c:", C()},
+      {"C:\\", C() + "/"},
+      {"c:\\vandrel\\norvik2\\gamedata\\NORVIK2.EXE", C() + "/Vandrel/Norvik2/GameData/norvik2.exe"},
+      {"c:/VANDREL/New/x.ini", C() + "/Vandrel/New/x.ini"},  // parts that do not exist as given
+      {"c:\\\\a//b\\/f", C() + "/a/b/f"},
+      {"c:\\..\\..\\a\\.\\b\\..\\b\\f", C() + "/a/b/f"},  // ".." stops at the drive's root
+      {"c:\\a\\..\\..", C()},
+      {"c:\\CAF\xC9\\x", C() + "/caf\xE9/x"},  // a name that is not UTF-8 on disk
+      {"c:\\Prefs", C() + "/PREFS"},           // two case variants: the first in listing order
+      {"d:\\x", D() + "/x"},                   // from the Wine prefix
+      {"/", "/"},
+  };
+  for (const auto& [program, host] : rows) EXPECT_EQ(ToHostPath(program), host) << program;
+  const fs::path file = dir_.writeFile("Some/File.ini", "");
+  EXPECT_EQ(ToHostPath((dir_.path() / "some\\file.INI").string()), file.string());
+}
+
+// Guards against a path of a bad shape resolving against the working folder or a drive.
+TEST_F(HostPath, pathsOfAnInvalidShape_nameNothing) {
   using namespace std::string_literals;
-  makeDrive('c');
   for (const std::string& path :
-       {""s, "vandrel\\x"s, "c::\\x"s, ":\\x"s, "ab:\\x"s, "*:\\x"s, "?:\\x"s, "1:\\x"s,
+       {""s, "vandrel\\x"s, "c::\\x"s, ":\\x"s, "ab:\\x"s, "*:\\x"s, "?:\\x"s, "1:\\x"s, "e:\\x"s,
         "\\\\server\\share\\x"s, "\\vandrel"s, "c:vandrel"s, "c:\\a\0b"s})
     EXPECT_EQ(ToHostPath(path), std::nullopt) << path;
-}
-
-TEST_F(HostPath, driveFromExecutableFolder_withCaseFallback) {
-  writeOnDrive('c', "Vandrel/Norvik2/GameData/norvik2.exe", "");
-  const std::string root = Drive('c');
-  EXPECT_EQ(ToHostPath("c:"), root);
-  EXPECT_EQ(ToHostPath("C:\\"), root + "/");
-  EXPECT_EQ(ToHostPath("c:\\vandrel\\norvik2\\gamedata\\NORVIK2.EXE"),
-            root + "/Vandrel/Norvik2/GameData/norvik2.exe");
-  // Parts that do not exist are kept as given.
-  EXPECT_EQ(ToHostPath("c:/VANDREL/New/x.ini"), root + "/Vandrel/New/x.ini");
-}
-
-TEST_F(HostPath, separators_doubledAndDotDotAtRoot) {
-  writeOnDrive('c', "a/b/f", "");
-  const std::string root = Drive('c');
-  EXPECT_EQ(ToHostPath("c:\\\\a//b\\/f"), root + "/a/b/f");
-  EXPECT_EQ(ToHostPath("c:\\..\\..\\a\\.\\b\\..\\b\\f"), root + "/a/b/f");
-  EXPECT_EQ(ToHostPath("c:\\a\\..\\.."), root);
-}
-
-TEST_F(HostPath, driveFromWinePrefix_afterExecutableFolder) {
-  const fs::path prefix = dir_.makeDir("prefix");
-  dir_.makeDir("prefix/dosdevices/d:");
-  dir_.makeDir("prefix/dosdevices/c:");
-  setenv("WINEPREFIX", prefix.c_str(), 1);
-  EXPECT_EQ(ToHostPath("d:\\x"), (prefix / "dosdevices/d:/x").string());
-  makeDrive('c');
-  EXPECT_EQ(ToHostPath("c:\\x"), Drive('c') + "/x");
-  EXPECT_EQ(ToHostPath("e:\\x"), std::nullopt);
-}
-
-TEST_F(HostPath, caseFallback_findsNamesThatAreNotUtf8) {
-  writeOnDrive('c', "caf\xE9/x", "");  // Latin-1 bytes on disk
-  EXPECT_EQ(ToHostPath("c:\\CAF\xC9\\x"), Drive('c') + "/caf\xE9/x");
-}
-
-TEST_F(HostPath, caseFallback_takesFirstInListingOrder) {
-  writeOnDrive('c', "prefs/x", "");
-  writeOnDrive('c', "PREFS/x", "");
-  EXPECT_EQ(ToHostPath("c:\\Prefs"), Drive('c') + "/PREFS");
-}
-
-TEST_F(HostPath, hostPaths_useCaseFallbackToo) {
-  const fs::path file = dir_.writeFile("Some/File.ini", "");
-  const std::string lower = (dir_.path() / "some\\file.INI").string();
-  EXPECT_EQ(ToHostPath(lower), file.string());
-  EXPECT_EQ(ToHostPath("/"), "/");
 }
 
 TEST(ExecutableFolder, isTheFolderOfTheRunningProgram) {

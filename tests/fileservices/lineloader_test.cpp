@@ -1,92 +1,85 @@
+#include "fileservices/lineloader.h"
+
 #include <sys/stat.h>
 
-#include "fileservices/lineloader.h"
+#include "support/lines.h"
 #include "support/tempdir.h"
 
 namespace {
 
+namespace fs = std::filesystem;
 using FileMisc::LoadLinesIntoList;
 using FileMisc::LoadResult;
 using Lines = std::vector<std::string>;
 
-class RecordingSink : public FileMisc::LineSink {
- public:
-  void AddItem(std::string_view line) override { items.emplace_back(line); }
-  bool DoEvents() override { return ++events != stopAt; }
-  Lines items;
-  int events = 0;
-  int stopAt = -1;
-};
+LoadResult Load(const fs::path& file, testsupport::CollectingSink& sink) {
+  return LoadLinesIntoList(testsupport::ProgramPath(file), sink);
+}
 
-class LineLoader : public ::testing::Test {
- protected:
-  LoadResult Load(std::string_view bytes) {
-    return LoadLinesIntoList(dir_.writeFile("xPrefs.cs", bytes).string(), sink_);
-  }
-  testsupport::TempDir dir_;
-  RecordingSink sink_;
-};
-
-TEST_F(LineLoader, splitsLinesAndDropsBlankOnes) {
+// Lines end at CR LF, CR or LF; blank lines (only spaces) are read but not added; every
+// other byte passes through. One round of events per line read, blank or not.
+TEST(LineLoader, readsTheNonBlankLinesInFileOrder) {
   using namespace std::string_literals;
-  const struct {
-    std::string bytes;
-    Lines items;
-    int events;
-  } cases[] = {
+  std::string everyByte;
+  for (int b = 0; b < 256; ++b) everyByte += static_cast<char>(b);
+  const std::string half((1 << 20) - 1, 'a');  // a CR LF split by the end of a read
+  const std::tuple<std::string, Lines, int> rows[] = {
       {"", {}, 0},
       {"  \r\n\r\n \n", {}, 3},
-      {"\t\r\n", {"\t"}, 1},                          // tabs are not blank
-      {" a \r\nb\rc\nd", {" a ", "b", "c", "d"}, 4},  // CR LF, CR, LF, none at end
-      {"a\n\rb\r\n", {"a", "b"}, 3},                  // LF then CR: two ends
-      {"x\0y\x80\xFF\r\n"s, {"x\0y\x80\xFF"s}, 1},    // bytes pass through
-      {"a\r\n\r\n", {"a"}, 2},
+      {"\t\r\n", {"\t"}, 1},
+      {" a \r\nb\rc\nd", {" a ", "b", "c", "d"}, 4},
+      {"a\n\rb\r\n", {"a", "b"}, 3},  // LF then CR: two ends
+      {"a;\r\n\r\n", {"a;"}, 2},
+      {"x\0y\x80\xFF\r\n"s, {"x\0y\x80\xFF"s}, 1},
+      {everyByte, testsupport::NonBlankLines(everyByte), 3},
+      {"a\r" + std::string(3 << 20, 'x') + "\nb", {"a", std::string(3 << 20, 'x'), "b"}, 3},
+      // Guards against a CR LF split by the end of a read being taken as two line ends.
+      {half + "\r\nb", {half, "b"}, 2},
+      {half + "\r\r\nb", {half, "b"}, 3},
   };
-  for (const auto& c : cases) {
-    sink_ = RecordingSink{};
-    sink_.items = {"before"};
-    EXPECT_EQ(Load(c.bytes), LoadResult::Complete);
+  testsupport::TempDir dir;
+  for (const auto& [bytes, lines, events] : rows) {
+    testsupport::CollectingSink sink;
+    sink.lines = {"before"};
+    EXPECT_EQ(Load(dir.writeFile("xPrefs.cs", bytes), sink), LoadResult::Complete);
     Lines expected = {"before"};
-    expected.insert(expected.end(), c.items.begin(), c.items.end());
-    EXPECT_EQ(sink_.items, expected) << c.bytes;
-    EXPECT_EQ(sink_.events, c.events) << c.bytes;
+    expected.insert(expected.end(), lines.begin(), lines.end());
+    EXPECT_TRUE(sink.lines == expected) << bytes.substr(0, 40);
+    EXPECT_EQ(sink.events, events) << bytes.substr(0, 40);
   }
 }
 
-// Guards against a CR LF split by the end of a read being taken as two line ends.
-TEST_F(LineLoader, lineEndAcrossReadBoundary_isOneTerminator) {
-  const std::string first((1 << 20) - 1, 'a');
-  EXPECT_EQ(Load(first + "\r\nb"), LoadResult::Complete);
-  EXPECT_EQ(sink_.items, (Lines{first, "b"}));
-  EXPECT_EQ(sink_.events, 2);
+// Guards against adding a line after a handler run by the events asked the load to stop.
+TEST(LineLoader, stopsWhenTheEventsSaySo_addingNothingAfter) {
+  testsupport::TempDir dir;
+  testsupport::CollectingSink sink;
+  sink.stopAt = 2;
+  EXPECT_EQ(Load(dir.writeFile("xPrefs.cs", "one\ntwo\nthree\n"), sink), LoadResult::Stopped);
+  EXPECT_EQ(sink.lines, Lines{"one"});
 }
 
-TEST_F(LineLoader, tenMegabyteLine_isOneItem) {
-  const std::string line(10 << 20, 'x');
-  EXPECT_EQ(Load("a\n" + line + "\nb"), LoadResult::Complete);
-  ASSERT_EQ(sink_.items.size(), 3u);
-  EXPECT_EQ(sink_.items[1], line);
-}
-
-// Guards against adding a line after a handler run by DoEvents asked the load to stop.
-TEST_F(LineLoader, sinkStops_noLineAddedAfterTheStop) {
-  sink_.stopAt = 2;
-  EXPECT_EQ(Load("one\ntwo\nthree\n"), LoadResult::Stopped);
-  EXPECT_EQ(sink_.items, Lines{"one"});
-}
-
-// Guards against hanging in open() on a FIFO that nobody writes to.
-TEST_F(LineLoader, fifoFolderMissingOrHugeFile_areRefused) {
-  const std::string fifo = (dir_.path() / "fifoPrefs.cs").string();
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
-  EXPECT_EQ(LoadLinesIntoList(fifo, sink_), LoadResult::OpenFailed);
-  EXPECT_EQ(LoadLinesIntoList(dir_.path().string(), sink_), LoadResult::OpenFailed);
-  EXPECT_EQ(LoadLinesIntoList((dir_.path() / "missing").string(), sink_), LoadResult::OpenFailed);
-  EXPECT_EQ(LoadLinesIntoList("relative\\xPrefs.cs", sink_), LoadResult::OpenFailed);
-  const std::filesystem::path huge = dir_.writeFile("hugePrefs.cs", "");
-  std::filesystem::resize_file(huge, FileMisc::kMaxLoadBytes + 1);  // sparse: costs no disk
-  EXPECT_EQ(LoadLinesIntoList(huge.string(), sink_), LoadResult::TooLarge);
-  EXPECT_TRUE(sink_.items.empty());
+// Guards against hanging in open() on a FIFO nobody writes to, and against reading a
+// device or a file too large for the list.
+TEST(LineLoader, whatIsNoReadablePrefsFile_isRefusedUnread) {
+  testsupport::TempDir dir;
+  const fs::path fifo = dir.path() / "fifoPrefs.cs";
+  mkfifo(fifo.c_str(), 0644);
+  fs::create_symlink("/dev/zero", dir.path() / "zeroPrefs.cs");
+  const fs::path huge = dir.writeFile("hugePrefs.cs", "");
+  fs::resize_file(huge, FileMisc::kMaxLoadBytes + 1);  // sparse: costs no disk
+  const std::pair<std::string, LoadResult> rows[] = {
+      {testsupport::ProgramPath(fifo), LoadResult::OpenFailed},
+      {testsupport::ProgramPath(dir.path() / "zeroPrefs.cs"), LoadResult::OpenFailed},
+      {testsupport::ProgramPath(dir.path()), LoadResult::OpenFailed},
+      {testsupport::ProgramPath(dir.path() / "missing"), LoadResult::OpenFailed},
+      {"relative\\xPrefs.cs", LoadResult::OpenFailed},
+      {testsupport::ProgramPath(huge), LoadResult::TooLarge},
+  };
+  for (const auto& [path, result] : rows) {
+    testsupport::CollectingSink sink;
+    EXPECT_EQ(LoadLinesIntoList(path, sink), result) << path;
+    EXPECT_TRUE(sink.lines.empty());
+  }
 }
 
 }  // namespace

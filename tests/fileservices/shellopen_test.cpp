@@ -1,3 +1,5 @@
+#include "fileservices/shellopen.h"
+
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -6,7 +8,6 @@
 #include <cstdlib>
 #include <thread>
 
-#include "fileservices/shellopen.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -17,18 +18,21 @@ class ShellOpen : public ::testing::Test {
  protected:
   void SetUp() override {
     if (const char* path = std::getenv("PATH")) savedPath_ = path;
-    bin_ = dir_.makeDir("bin");
     record_ = dir_.path() / "argv.txt";
   }
   void TearDown() override { setenv("PATH", savedPath_.c_str(), 1); }
 
-  void InstallFakeOpener() const {
-    const fs::path script =
-        dir_.writeFile("bin/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + record_.string() +
-                                           ".tmp'\n"
-                                           "/bin/mv '" +
-                                           record_.string() + ".tmp' '" + record_.string() + "'\n");
+  // An opener that writes its arguments, one a line, to record_.
+  void InstallOpener() const {
+    const fs::path script = dir_.writeFile(
+        "bin/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + record_.string() + ".tmp'\n/bin/mv '" +
+                            record_.string() + ".tmp' '" + record_.string() + "'\n");
     chmod(script.c_str(), 0755);
+  }
+  std::string Recorded() const {
+    for (int i = 0; i < 500 && !fs::exists(record_); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return testsupport::readFile(record_);
   }
   static void ExpectNoChildLeft() {
     EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
@@ -36,25 +40,23 @@ class ShellOpen : public ::testing::Test {
   }
 
   testsupport::TempDir dir_;
-  fs::path bin_, record_;
+  fs::path record_;
   std::string savedPath_;
 };
 
-TEST_F(ShellOpen, runsOpenerWithTheAddress_leavesNoZombie) {
-  InstallFakeOpener();
-  setenv("PATH", ("relative:" + bin_.string()).c_str(), 1);
+TEST_F(ShellOpen, runsTheOpenerWithTheAddress_leavesNoZombie) {
+  InstallOpener();
+  setenv("PATH", ("relative:" + (dir_.path() / "bin").string()).c_str(), 1);
   FileMisc::OpenWithShell(0, "https://example.org/norvik?a=1&b=\xE9");
   ExpectNoChildLeft();
-  for (int i = 0; i < 500 && !fs::exists(record_); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  EXPECT_EQ(testsupport::readFile(record_), "https://example.org/norvik?a=1&b=\xC3\xA9\n");
+  EXPECT_EQ(Recorded(), "https://example.org/norvik?a=1&b=\xC3\xA9\n");
 }
 
-TEST_F(ShellOpen, noOpenerOnPath_isSilent) {
-  setenv("PATH", bin_.c_str(), 1);
+TEST_F(ShellOpen, nothingToRunOrNothingToOpen_isSilent) {
+  setenv("PATH", (dir_.path() / "bin").c_str(), 1);
   FileMisc::OpenWithShell(0, "https://example.org/");
   ExpectNoChildLeft();
-  InstallFakeOpener();
+  InstallOpener();
   FileMisc::OpenWithShell(0, "--version");  // would be taken as an option
   FileMisc::OpenWithShell(0, "");
   std::this_thread::sleep_for(std::chrono::milliseconds(100));

@@ -1,5 +1,7 @@
 #include "support/scripted_dialogs.h"
 
+#include <stdexcept>
+
 namespace ui {
 
 int ScriptedDialogs::MsgBox(const QString& text, const QString& title, MsgIcon icon,
@@ -14,7 +16,14 @@ int ScriptedDialogs::MsgBox(const QString& text, const QString& title, MsgIcon i
   }
   int answer = std::get<int>(script_.front());
   script_.pop_front();
+  if (answer == kThrow) throw std::runtime_error("out of room");
   return answer;
+}
+
+QStringList ScriptedDialogs::titles() const {
+  QStringList all;
+  for (const Box& box : boxes_) all << box.title;
+  return all;
 }
 
 QString ScriptedDialogs::InputBox(const QString& prompt, const QString& title) {

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <deque>
 #include <variant>
@@ -23,7 +24,9 @@ class ScriptedDialogs final : public Dialogs {
     MsgButtons buttons = MsgButtons::OK;
   };
 
-  // Queues the answer for the next message box (kAnswerYes, ...).
+  // Queues the answer for the next message box (kAnswerYes, ...), or kThrow: the box
+  // fails as an out-of-memory error would.
+  static constexpr int kThrow = -1;
   void answer(int answer) { script_.emplace_back(answer); }
   // Queues the text typed into the next input box; a null QString means Cancel.
   void type(const QString& text) { script_.emplace_back(text); }
@@ -33,6 +36,7 @@ class ScriptedDialogs final : public Dialogs {
   QString InputBox(const QString& prompt, const QString& title) override;
 
   const QList<Box>& boxes() const { return boxes_; }
+  QStringList titles() const;
   bool scriptDone() const { return script_.empty(); }
   // Boxes that asked with nothing left in the script.
   int unscripted() const { return unscripted_; }

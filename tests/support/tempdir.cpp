@@ -1,12 +1,14 @@
 #include "support/tempdir.h"
 
+#include "fileservices/codepage.h"
 #include "fileservices/hostpath.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -21,8 +23,7 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code ec;
   // Tests take write and search bits away; give them back so the folder can go.
-  for (auto it = fs::recursive_directory_iterator(
-           root_, fs::directory_options::skip_permission_denied, ec);
+  for (auto it = fs::recursive_directory_iterator(root_, fs::directory_options::skip_permission_denied, ec);
        !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
     if (it->is_directory(ec) && !it->is_symlink(ec))
       fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
@@ -40,16 +41,12 @@ fs::path TempDir::writeFile(std::string_view relative, std::string_view bytes) c
   return file;
 }
 
-fs::path TempDir::makeDir(std::string_view relative) const {
-  fs::path folder = root_ / fs::path(relative);
-  fs::create_directories(folder);
-  return folder;
-}
-
 std::string readFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+std::string ProgramPath(const fs::path& host) { return codepage::FromUtf8(host.string()); }
 
 std::optional<bool> runWithoutRoot(const std::function<bool()>& check) {
   const pid_t child = fork();
@@ -65,8 +62,8 @@ std::optional<bool> runWithoutRoot(const std::function<bool()>& check) {
 }
 
 void DriveFixture::SetUp() {
-  exeFolder_ = dir_.makeDir("program");
-  dir_.makeDir("program/dosdevices");
+  exeFolder_ = dir_.path() / "program";
+  fs::create_directories(exeFolder_ / "dosdevices");
   hostpath::OverrideExecutableFolder(exeFolder_.string());
   // No Wine prefix of the user's may answer for a drive in a test.
   setenv("WINEPREFIX", (dir_.path() / "no-wine-prefix").c_str(), 1);
@@ -75,20 +72,16 @@ void DriveFixture::SetUp() {
 void DriveFixture::TearDown() { hostpath::OverrideExecutableFolder({}); }
 
 fs::path DriveFixture::makeDrive(char letter) const {
-  fs::path root = dir_.makeDir(std::string("drive_") + letter);
-  fs::path link = exeFolder_ / "dosdevices" / (std::string(1, letter) + ":");
-  std::error_code ec;
-  fs::create_directory_symlink(root, link, ec);
-  if (ec) throw std::runtime_error("cannot link drive " + link.string());
+  const fs::path root = dir_.path() / (std::string("drive_") + letter);
+  fs::create_directories(root);
+  fs::create_directory_symlink(root, exeFolder_ / "dosdevices" / (std::string(1, letter) + ":"));
   return root;
 }
 
 fs::path DriveFixture::writeOnDrive(char letter, std::string_view relative,
                                     std::string_view bytes) const {
-  fs::path root = exeFolder_ / "dosdevices" / (std::string(1, letter) + ":");
-  if (!fs::exists(root)) makeDrive(letter);
-  std::string rel = std::string("drive_") + letter + "/" + std::string(relative);
-  return dir_.writeFile(rel, bytes);
+  if (!fs::exists(exeFolder_ / "dosdevices" / (std::string(1, letter) + ":"))) makeDrive(letter);
+  return dir_.writeFile(std::string("drive_") + letter + "/" + std::string(relative), bytes);
 }
 
 }  // namespace testsupport

@@ -22,7 +22,6 @@ class TempDir {
   const std::filesystem::path& path() const { return root_; }
   // Writes `bytes` to `relative` below the folder, creating the folders on the way.
   std::filesystem::path writeFile(std::string_view relative, std::string_view bytes) const;
-  std::filesystem::path makeDir(std::string_view relative) const;
 
  private:
   std::filesystem::path root_;
@@ -30,22 +29,25 @@ class TempDir {
 
 std::string readFile(const std::filesystem::path& path);
 
+// A host path as the program names it (code-page text).
+std::string ProgramPath(const std::filesystem::path& host);
+
 // Runs `check` in a child process that has given up root (user and group 65534), so
 // that permission bits count as they do for a user. The check's verdict; nothing when
 // root cannot be given up. The folders the check uses must be open to other users.
 std::optional<bool> runWithoutRoot(const std::function<bool()>& check);
 
-// A fixture that points the executable folder at a throw-away folder with a
-// dosdevices/ folder, and keeps the user's own Wine prefix out of the way.
+// Points the executable folder at a throw-away folder with a dosdevices/ folder, and
+// keeps the user's own Wine prefix out of the way.
 class DriveFixture : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
-  // Makes drive `letter` (lower case) a folder of its own and returns its root.
-  std::filesystem::path makeDrive(char letter) const;
-  // Writes a file on drive `letter` at `relative` (slashes), e.g. "vandrel/x.cs".
+  // Writes a file on drive `letter` (made when missing) at `relative` (slashes).
   std::filesystem::path writeOnDrive(char letter, std::string_view relative,
                                      std::string_view bytes) const;
+  // Makes drive `letter` a folder of its own and returns its root.
+  std::filesystem::path makeDrive(char letter) const;
 
   TempDir dir_;
   std::filesystem::path exeFolder_;

@@ -3,10 +3,10 @@
 // A Form1 on a throw-away drive c: with scripted boxes.
 
 #include "editor/form1.h"
+#include "support/scripted_dialogs.h"
 #include "support/tempdir.h"
 #include "ui/controls.h"
 #include "ui/listbox.h"
-#include "support/scripted_dialogs.h"
 
 #include <QStringList>
 
@@ -25,22 +25,23 @@ class EditorFixture : public DriveFixture {
   }
   void TearDown() override {
     // Every box a test causes is one it expected and answered.
-    EXPECT_EQ(dialogs_.unscripted(), 0);
+    EXPECT_EQ(dialogs_.unscripted(), 0) << dialogs_.titles().join(u',').toStdString();
     form_.reset();
     DriveFixture::TearDown();
   }
 
-  // Writes `bytes` to `relative` (slashes) below c:'s game data folder.
+  // Writes `bytes` to `relative` (slashes) below drive c:'s game data folder.
   std::filesystem::path writeGameFile(std::string_view relative, std::string_view bytes) {
     return writeOnDrive('c', std::string(kGameData) + "/" + std::string(relative), bytes);
   }
   std::filesystem::path settingsFile() const { return exeFolder_ / "NorvikPrefs.ini"; }
 
-  // The game on c:, the disclaimer accepted, the window loaded.
+  // The game on c:, the disclaimer accepted, the window loaded and shown.
   void startWithGame() {
     writeGameFile("norvik2.exe", "stand-in");
     dialogs_.answer(ui::kAnswerYes);
     ASSERT_TRUE(form_->Form_Load());
+    form_->show();
     dialogs_.clear();
   }
 
