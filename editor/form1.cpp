@@ -2,6 +2,7 @@
 
 #include "editor/listfile.h"
 #include "editor/text.h"
+#include "fileservices/codepage.h"
 #include "fileservices/fileexists.h"
 #include "fileservices/findfile.h"
 #include "fileservices/hostpath.h"
@@ -144,6 +145,8 @@ void Form1::CreateControls() {
   LineNfile_txt = new ui::TextBox(this);
   ui::PlaceInTwips(LineNfile_txt, 10, 2040, 6600, 285);
   LineNfile_txt->SetColors(ui::SystemMenuTextColor(), QColor(128, 128, 255));
+  // What the box shows is what a save writes: nothing the code page lacks gets in.
+  LineNfile_txt->SetCharacterSet(codepage::Holds);
 
   List1 = new ui::ListBox(this);
   ui::PlaceInTwips(List1, 10, 0, 6615, 2010);
@@ -308,6 +311,7 @@ void Form1::BuildFileListOnReload() {
 // Opening a file
 
 void Form1::List1_Click() {
+  if (Loading()) return;
   const bool textBoxHeldEntry = IsFileEntry(LineNfile_txt->Text());
   List1->SetToolTipText(textBoxHeldEntry ? QStringLiteral("Edit File:  ") + List1->Text()
                                          : QString());
@@ -315,6 +319,7 @@ void Form1::List1_Click() {
 }
 
 void Form1::List1_DblClick() {
+  if (Loading()) return;
   List1->SetToolTipText(QString());
   OpenScriptFile();
 }
@@ -347,10 +352,16 @@ void Form1::OpenScriptFile() {
 
 // Loads the file's lines into List1; false when the window is to close now.
 bool Form1::LoadFile(const QString& path) {
+  // The list shows the lines as they come but takes no selection, and the text box
+  // takes no typing: nothing the user does during the load changes either.
   listHolds_ = ListHolds::LoadingFile;
+  List1->SetSelectionLocked(true);
+  LineNfile_txt->setReadOnly(true);
   editor::ListFeeder feeder(*List1, closeAfterLoad_);
   const FileMisc::LoadResult result = FileMisc::LoadLinesIntoList(editor::ToCodePage(path), feeder);
   feeder.Flush();
+  List1->SetSelectionLocked(false);
+  LineNfile_txt->setReadOnly(false);
 
   if (result == FileMisc::LoadResult::Complete) {
     listHolds_ = ListHolds::FileLines;

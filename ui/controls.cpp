@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QValidator>
 #include <QtMath>
 
 #include <limits>
@@ -63,21 +64,60 @@ void Label::mouseReleaseEvent(QMouseEvent* event) {
   if (click) emit Click();
 }
 
+// Keeps the box to one line of the characters it may hold. QLineEdit runs it on every
+// change of the text: typed, pasted, dropped or set.
+class LineValidator final : public QValidator {
+ public:
+  using QValidator::QValidator;
+  std::function<bool(char32_t)> holds;
+
+  State validate(QString& input, int& pos) const override {
+    qsizetype out = 0;
+    int cursor = pos;
+    for (qsizetype in = 0; in < input.size(); ++in, ++out) {
+      const QChar c = input[in];
+      if (c == u'\r' || c == u'\n') break;
+      if (!holds) continue;
+      const bool pair =
+          c.isHighSurrogate() && in + 1 < input.size() && input[in + 1].isLowSurrogate();
+      if (holds(pair ? QChar::surrogateToUcs4(c, input[in + 1]) : c.unicode())) {
+        input[out] = c;
+        if (pair) input[++out] = input[++in];
+      } else {
+        input[out] = u'?';  // a pair leaves one '?' too
+        if (pair && ++in < pos) --cursor;
+      }
+    }
+    input.truncate(out);
+    pos = std::min(cursor, static_cast<int>(out));
+    return Acceptable;
+  }
+};
+
 TextBox::TextBox(QWidget* parent) : QLineEdit(parent) {
   // QLineEdit keeps only the first 32767 characters of a text by default; a longer line
   // would lose its end on a commit.
   setMaxLength(std::numeric_limits<int>::max());
-  connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-      if (text[i] == u'\r' || text[i] == u'\n') {
-        setText(text.left(i));
-        return;
-      }
-    }
-  });
+  validator_ = new LineValidator(this);
+  setValidator(validator_);
 }
 
 void TextBox::SetText(const QString& text) { setText(text); }
+
+void TextBox::SetCharacterSet(std::function<bool(char32_t)> holds) {
+  validator_->holds = std::move(holds);
+  setText(text());
+}
+
+void TextBox::keyPressEvent(QKeyEvent* event) {
+  // Alt chords are access keys (AltGr, which types, comes as Ctrl+Alt on some systems).
+  const Qt::KeyboardModifiers chord = event->modifiers() & (Qt::AltModifier | Qt::ControlModifier);
+  if (chord == Qt::AltModifier) {
+    event->ignore();
+    return;
+  }
+  QLineEdit::keyPressEvent(event);
+}
 
 void TextBox::SetColors(const QColor& back, const QColor& fore) {
   QPalette pal = palette();

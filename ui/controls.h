@@ -10,7 +10,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <functional>
+
 namespace ui {
+
+class LineValidator;
 
 // Positions and sizes are given in twips; 15 twips make one logical pixel, and Qt's
 // own high-DPI scaling takes it from there.
@@ -52,7 +56,7 @@ class Label final : public QLabel {
 };
 
 // A one-line text box. It holds one line: a CR or LF that reaches it (pasted text)
-// cuts the text there.
+// cuts the text there. An Alt chord never types into it.
 class TextBox final : public QLineEdit {
   Q_OBJECT
  public:
@@ -60,11 +64,18 @@ class TextBox final : public QLineEdit {
   QString Text() const { return text(); }
   void SetText(const QString& text);
   void SetColors(const QColor& back, const QColor& fore);
+  // From here on every character that `holds` refuses becomes '?' as it enters the box
+  // (typed, pasted, dropped or set), a surrogate pair counting as one character.
+  void SetCharacterSet(std::function<bool(char32_t)> holds);
  signals:
   void Click();
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  LineValidator* validator_ = nullptr;
 };
 
 class Frame final : public QGroupBox {

@@ -78,6 +78,8 @@ class ListBox final : public QAbstractItemView {
   QString ToolTipText() const { return toolTip(); }
   void SetToolTipText(const QString& tip) { setToolTip(tip); }
   void SetFocus() { setFocus(Qt::OtherFocusReason); }
+  // While locked the list scrolls but takes no selection from the mouse or the keys.
+  void SetSelectionLocked(bool locked) { setSelectionMode(locked ? NoSelection : SingleSelection); }
 
   // QAbstractItemView
   QRect visualRect(const QModelIndex& index) const override;

@@ -91,6 +91,8 @@ TEST_F(OpenEdit, commit_replacesTheSelectedLineByPosition_addingAMissingSemicolo
       {0, QString(), QStringLiteral(";")},
       {1, QStringLiteral("$pref::x = 1; "), QStringLiteral("$pref::x = 1; ;")},
       {5, QStringLiteral("$pref::y = 2"), QStringLiteral("$pref::y = 2;")},
+      // Guards against a character the file cannot hold being shown, then saved as "?".
+      {2, QStringLiteral("$pref::\u03A9 = 1;"), QStringLiteral("$pref::? = 1;")},
   };
   QStringList expected = kLines;
   for (const auto& [index, typed, stored] : rows) {
@@ -223,6 +225,35 @@ class DuringALoad : public OpenEdit {
     return rounds;
   }
 };
+
+// Guards against a click during a load selecting a line, filling the text box, rebuilding
+// the list or opening another file (the load would mix two files or end with a line
+// selected that a commit then overwrites).
+TEST_F(DuringALoad, whatTheUserDoes_changesNothing) {
+  auto rowCentre = [this](int row) { return form_->List1->visualRect(form_->List1->model()->index(row, 0)).center(); };
+  EXPECT_GT(openBigFile([&] {
+              QTest::mouseClick(form_->List1->viewport(), Qt::LeftButton, {}, rowCentre(1));
+              QTest::keyClick(form_->List1, Qt::Key_Down);
+              QTest::keyClicks(form_->LineNfile_txt, QStringLiteral("typed"));
+              form_->LineNfile_txt_Click();
+              form_->Command1->click();
+              form_->Command3->click();
+              form_->LineNfile_txt->SetText(QStringLiteral("... mods\\AiPrefs.cs"));
+              form_->List1_DblClick();
+            }),
+            0);
+  EXPECT_EQ(form_->List1->ListCount(), 300000);
+  EXPECT_EQ(form_->List1->List(299999), QStringLiteral("$pref::line299999 = 1;"));
+  EXPECT_EQ(form_->List1->ListIndex(), -1);
+  EXPECT_TRUE(form_->LineNfile_txt->Text().isEmpty());
+  EXPECT_EQ(form_->windowTitle(), QStringLiteral("Norvik2 - Prefs Editor ... BigPrefs.cs"));
+  form_->LineNfile_txt_Click();
+  EXPECT_FALSE(editing() || form_->Change);
+  EXPECT_TRUE(dialogs_.boxes().isEmpty());
+  // Typing works again once the load is over.
+  QTest::keyClicks(form_->LineNfile_txt, QStringLiteral("x"));
+  EXPECT_EQ(form_->LineNfile_txt->Text(), QStringLiteral("x"));
+}
 
 TEST_F(DuringALoad, closingTheWindow_endsTheLoadThenCloses) {
   openBigFile([this] { form_->close(); });

@@ -85,6 +85,19 @@ TEST_F(ListBoxTest, mouseAndKeys_selectAndClick) {
   EXPECT_EQ(clicks.count(), before);
 }
 
+TEST_F(ListBoxTest, lockedSelection_takesNoneFromTheMouseOrTheKeys) {
+  QSignalSpy doubles(&list_, &ui::ListBox::DblClick);
+  list_.SetSelectionLocked(true);
+  QTest::mouseClick(list_.viewport(), Qt::LeftButton, {}, centreOf(1));
+  QTest::keyClick(&list_, Qt::Key_Down);
+  EXPECT_EQ(list_.ListIndex(), -1);
+  list_.SetSelectionLocked(false);
+  QTest::mouseClick(list_.viewport(), Qt::LeftButton, {}, centreOf(1));
+  QTest::mouseDClick(list_.viewport(), Qt::LeftButton, {}, centreOf(1));
+  EXPECT_EQ(list_.ListIndex(), 1);
+  EXPECT_EQ(doubles.count(), 1);
+}
+
 // Guards against laying a line of megabytes out on every repaint.
 TEST_F(ListBoxTest, longItems_areShownByTheirStartButKeptWhole) {
   const QString line = QString(ui::ListModel::kShownCharacters, u'x') + QStringLiteral("end");
