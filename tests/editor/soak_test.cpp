@@ -1,7 +1,7 @@
 // A thousand random steps through the window (open, edit, cancel, commit, save, reload,
 // close), some saves failing on purpose, checked after every step against a model small
 // enough to be obviously right: which file is open, its lines, whether they are changed,
-// and what every file on disk holds.
+// what the window shows, and what every file on disk holds.
 
 #include <cerrno>
 #include <map>
@@ -16,19 +16,15 @@
 namespace fs = std::filesystem;
 using fileservices_internal::testing::SetFaultHook;
 using fileservices_internal::testing::Step;
-using testsupport::readFile;
-using ui::kAnswerCancel;
-using ui::kAnswerNo;
-using ui::kAnswerOK;
-using ui::kAnswerYes;
+using namespace ui;
 
 namespace {
 
 // The files, in the order the list shows them, with what they hold at the start.
-const std::pair<const char*, const char*> kFiles[] = {
-    {"APrefs.cs", "$a = 1;\r\n\r\n  \n$b = \"x y\";\r$c = 3;"},
-    {"net\\NetPrefs.cs", "\t$n = 1;  \n\xE9t\xE9 = 2;\r\n"},
-    {"net\\sub\\SubPrefs.cs", "$s = 1;\r\n"},
+const std::pair<QString, std::string> kFiles[] = {
+    {QStringLiteral("APrefs.cs"), "$a = 1;\r\n\r\n  \n$b = \"x y\";\r$c = 3;"},
+    {QStringLiteral("net\\NetPrefs.cs"), "\t$n = 1;  \n\xE9t\xE9 = 2;\r\n"},
+    {QStringLiteral("net\\sub\\SubPrefs.cs"), "$s = 1;\r\n"},
 };
 
 struct Model {
@@ -36,18 +32,17 @@ struct Model {
   QString open;       // empty: the list shows the file entries
   QStringList lines;  // of the open file, as the list holds them
   bool change = false;
+  QString textBox;
+  int selected = -1;
+  bool folderTrimmed = false;  // a save took the backslash off the game folder
 
-  void Open(const QString& name) {
-    open = name;
-    lines.clear();
-    for (const std::string& line : testsupport::NonBlankLines(disk[name])) lines << editor::FromCodePage(line);
-  }
   void Saved() {
     std::string bytes;
     for (const QString& line : lines) bytes += editor::ToCodePage(line) + "\r\n";
     disk[open] = bytes;
     change = false;
   }
+  void ShowEntries() { open.clear(), lines.clear(), change = false, selected = -1, folderTrimmed = false; }
 };
 
 class Soak : public testsupport::EditorFixture {
@@ -55,11 +50,11 @@ class Soak : public testsupport::EditorFixture {
   void SetUp() override {
     EditorFixture::SetUp();
     for (const auto& [name, bytes] : kFiles) {
-      writeGameFile(QString::fromLatin1(name).replace(u'\\', u'/').toStdString(), bytes);
-      model_.disk[QString::fromLatin1(name)] = bytes;
+      writeGameFile(QString(name).replace(u'\\', u'/').toStdString(), bytes);
+      model_.disk[name] = bytes;
     }
     startWithGame();
-    settings_ = readFile(settingsFile());
+    settings_ = testsupport::readFile(settingsFile());
   }
   void TearDown() override {
     SetFaultHook(nullptr);
@@ -72,28 +67,27 @@ class Soak : public testsupport::EditorFixture {
     dialogs_.answer(answer);
     expected_ << QString::fromLatin1(title);
   }
-
   // Makes the next save fail at its write or its rename, or be interrupted once (which
   // must not fail it). True when the save is to fail.
   bool ArmFault() {
     const int kind = Pick(8);
-    if (kind < 2) {
-      const Step failing = kind == 0 ? Step::Write : Step::Rename;
-      SetFaultHook([failing](Step step) { return step == failing ? ENOSPC : 0; });
-      return true;
-    }
     auto interrupted = std::make_shared<bool>(kind != 2);
-    SetFaultHook([interrupted](Step step) {
+    SetFaultHook([kind, interrupted](Step step) {
+      if (kind < 2) return step == (kind == 0 ? Step::Write : Step::Rename) ? ENOSPC : 0;
       return step == Step::Write && !std::exchange(*interrupted, true) ? EINTR : 0;
     });
-    return false;
+    return kind < 2;
   }
 
   void Open() {
     const int index = Pick(static_cast<int>(std::size(kFiles)));
     clickItem(index);
     form_->List1_DblClick();
-    model_.Open(QString::fromLatin1(kFiles[index].first));
+    model_.open = kFiles[index].first;
+    model_.lines.clear();
+    for (const std::string& line : testsupport::NonBlankLines(model_.disk[model_.open]))
+      model_.lines << editor::FromCodePage(line);
+    model_.textBox.clear();
   }
 
   void Edit(bool commit) {
@@ -101,61 +95,60 @@ class Soak : public testsupport::EditorFixture {
     clickItem(index);
     if (Chance(10)) form_->List1_DblClick();  // a double click on a line changes nothing
     form_->LineNfile_txt_Click();
-    // Code-page letters, ones it lacks (they become '?'), blanks, sometimes no ";".
+    // Code-page letters, one it lacks (it becomes '?'), blanks, sometimes no ";".
     static const QString alphabet = QStringLiteral("ab$:= \t0\u00E9\u20AC\u65E5\"");
     QString text;
     for (int n = Pick(10); n > 0; --n) text += alphabet[Pick(static_cast<int>(alphabet.size()))];
     if (Chance(70)) text += u';';
     form_->LineNfile_txt->SetText(text);
+    text.replace(u'\u65E5', u'?');
+    model_.selected = commit ? -1 : index;
     if (!commit) {
       form_->Command2_Click(1);
+      model_.textBox = text;
       return;
     }
-    text.replace(u'\u65E5', u'?');
     if (!text.endsWith(u';')) {
       Expect(kAnswerOK, "Syntax Error");
       text += u';';
     }
     form_->Command2_Click(0);
-    model_.lines[index] = text;
+    model_.lines[index] = model_.textBox = text;
     model_.change = true;
   }
 
-  void SaveDirectly() {
+  void Save() {
     const bool fails = ArmFault() || model_.open.isEmpty();  // file entries are never saved
     if (fails) Expect(kAnswerOK, "Error");
     form_->Save_PrefsFile(form_->GameDataPath, form_->OpenFilePath, *form_->List1);
+    model_.folderTrimmed = !form_->OpenFilePath.isEmpty();
     if (!fails) model_.Saved();
   }
 
   void Reload() {
+    bool fails = false;
     if (model_.change) {
       const bool yes = Chance(60);
       Expect(yes ? kAnswerYes : kAnswerNo, "Save Changes");
       if (yes) {
-        const bool fails = ArmFault();
+        fails = ArmFault();
         Expect(kAnswerOK, fails ? "Error" : "Success");
-        if (fails) {  // a failed save stays on the open file
-          form_->Command1_Click();
-          return;
-        }
-        model_.Saved();
+        model_.folderTrimmed = true;
+        if (!fails) model_.Saved();
       }
     }
     form_->Command1_Click();
-    model_.open.clear();
-    model_.lines.clear();
-    model_.change = false;
+    if (!fails) model_.ShowEntries();  // a failed save stays on the open file
   }
 
   // Closing with unsaved lines: Cancel, or Yes with a save that fails, keeps the window.
   void CloseButStay() {
-    if (Chance(50)) {
-      Expect(kAnswerCancel, "Save Changes");
-    } else {
-      Expect(kAnswerYes, "Save Changes");
+    const bool yes = Chance(50);
+    Expect(yes ? kAnswerYes : kAnswerCancel, "Save Changes");
+    if (yes) {
       SetFaultHook([](Step step) { return step == Step::Rename ? EIO : 0; });
       Expect(kAnswerOK, "Error");
+      model_.folderTrimmed = true;
     }
     form_->close();
   }
@@ -163,21 +156,26 @@ class Soak : public testsupport::EditorFixture {
   void Check() {
     const fs::path game = dir_.path() / "drive_c" / testsupport::kGameData;
     for (const auto& [name, bytes] : model_.disk)
-      ASSERT_EQ(readFile(game / QString(name).replace(u'\\', u'/').toStdString()), bytes) << name.toStdString();
+      ASSERT_EQ(testsupport::readFile(game / QString(name).replace(u'\\', u'/').toStdString()), bytes);
     // Nothing else appeared: no temporary file was left behind.
     int files = 0;
     for (auto it = fs::recursive_directory_iterator(game); it != fs::recursive_directory_iterator(); ++it)
       files += it->is_regular_file();
     ASSERT_EQ(files, static_cast<int>(std::size(kFiles)) + 1);  // and norvik2.exe
-    ASSERT_EQ(readFile(settingsFile()), settings_);
+    ASSERT_EQ(testsupport::readFile(settingsFile()), settings_);
     QStringList shown = model_.lines;
     if (model_.open.isEmpty())
-      for (const auto& [name, bytes] : kFiles) shown << QStringLiteral("... ") + QString::fromLatin1(name);
+      for (const auto& [name, bytes] : kFiles) shown << QStringLiteral("... ") + name;
     ASSERT_EQ(items(), shown);
     ASSERT_EQ(form_->Change, model_.change);
     ASSERT_EQ(dialogs_.titles(), expected_);
-    ASSERT_TRUE(dialogs_.scriptDone());
-    ASSERT_TRUE(form_->isVisible());
+    ASSERT_TRUE(dialogs_.scriptDone() && form_->isVisible());
+    const QString caption = QStringLiteral("Norvik2 - Prefs Editor");
+    ASSERT_EQ(form_->windowTitle(), model_.open.isEmpty() ? caption : caption + QStringLiteral(" ... ") + model_.open.split(u'\\').last());
+    ASSERT_EQ(form_->LineNfile_txt->Text(), model_.textBox);
+    ASSERT_EQ(form_->List1->ListIndex(), model_.selected);
+    ASSERT_TRUE(form_->List1->isEnabled() && !form_->Command2[0]->isEnabled() && !form_->Command2[1]->isEnabled());
+    ASSERT_EQ(form_->GameDataPath, QStringLiteral("c:\\vandrel\\norvik2\\gamedata") + (model_.folderTrimmed ? "" : "\\"));
     dialogs_.clear();
     expected_.clear();
   }
@@ -188,21 +186,17 @@ class Soak : public testsupport::EditorFixture {
   QStringList expected_;  // titles of the boxes the step must show, in order
 };
 
-TEST_F(Soak, thousandRandomSteps_diskAlwaysMatchesTheModel) {
+TEST_F(Soak, thousandRandomSteps_diskAndWindowAlwaysMatchTheModel) {
   std::map<std::string, int> done;
   for (int step = 0; step < 1000; ++step) {
     SetFaultHook(nullptr);
     const int roll = Pick(100);
-    std::string what;
+    std::string what = roll < 40 ? "commit" : roll < 50 ? "cancel" : roll < 65 ? "save" : roll < 90 ? "reload" : "close";
     if (model_.open.isEmpty()) what = roll < 80 ? "open" : roll < 90 ? "reload" : "save";
-    else if (roll < 40) what = "commit";
-    else if (roll < 50) what = "cancel";
-    else if (roll < 65) what = "save";
-    else if (roll < 90 || !model_.change) what = "reload";
-    else what = "close";
+    if (what == "close" && !model_.change) what = "reload";
     if (what == "open") Open();
     if (what == "commit" || what == "cancel") Edit(what == "commit");
-    if (what == "save") SaveDirectly();
+    if (what == "save") Save();
     if (what == "reload") Reload();
     if (what == "close") CloseButStay();
     ++done[what];

@@ -27,6 +27,12 @@ inline std::vector<std::string> NonBlankLines(std::string_view bytes) {
   return lines;
 }
 
+inline std::string Join(const std::vector<std::string>& parts, std::string_view separator) {
+  std::string joined;
+  for (std::size_t i = 0; i < parts.size(); ++i) joined += (i ? std::string(separator) : "") + parts[i];
+  return joined;
+}
+
 // A saved file: every line followed by CR LF.
 inline std::string WithCrLf(const std::vector<std::string>& lines) {
   std::string bytes;
