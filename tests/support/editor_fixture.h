@@ -1,6 +1,7 @@
 #pragma once
 
-// A Form1 on a throw-away drive c: with scripted boxes.
+// A Form1 on a throw-away drive c: with scripted boxes, and a way to write what a user
+// does and sees as a list of steps.
 
 #include "editor/form1.h"
 #include "support/scripted_dialogs.h"
@@ -34,6 +35,9 @@ class EditorFixture : public DriveFixture {
   std::filesystem::path writeGameFile(std::string_view relative, std::string_view bytes) {
     return writeOnDrive('c', std::string(kGameData) + "/" + std::string(relative), bytes);
   }
+  std::filesystem::path gameFile(std::string_view relative) const {
+    return dir_.path() / "drive_c" / kGameData / relative;
+  }
   std::filesystem::path settingsFile() const { return exeFolder_ / "NorvikPrefs.ini"; }
 
   // The game on c:, the disclaimer accepted, the window loaded and shown.
@@ -43,6 +47,7 @@ class EditorFixture : public DriveFixture {
     ASSERT_TRUE(form_->Form_Load());
     form_->show();
     dialogs_.clear();
+    seenBoxes_ = 0;
   }
 
   QStringList items() const {
@@ -50,32 +55,25 @@ class EditorFixture : public DriveFixture {
     for (int i = 0; i < form_->List1->ListCount(); ++i) all << form_->List1->List(i);
     return all;
   }
-
   // A click on item `index`, as the user makes it.
   void clickItem(int index) {
     form_->List1->SetListIndex(index);
     form_->List1_Click();
   }
 
-  // Click and double click on the file entry naming `relative` (backslashes).
-  void openEntry(const QString& relative) {
-    const int index = static_cast<int>(items().indexOf(QStringLiteral("... ") + relative));
-    ASSERT_GE(index, 0) << relative.toStdString();
-    clickItem(index);
-    form_->List1_DblClick();
-  }
-
-  // Selects line `index`, clicks into the text box, types `text` and commits.
-  void editLine(int index, const QString& text) {
-    clickItem(index);
-    form_->LineNfile_txt_Click();
-    form_->LineNfile_txt->SetText(text);
-    form_->Command2_Click(0);
-  }
+  // Runs steps as a user takes them, with checks of what the window shows between them:
+  //   click N, dbl, open ENTRY (click and double click), box (click into the text box),
+  //   type TEXT, change, cancel, reload, exit, close (the title bar), save, readonly FILE
+  //   answer A,B,... (Yes, No, Cancel, OK for the coming boxes)
+  //   items=A|B|..  caption=NAME ("" without a file)  text=..  tip=..  index=N
+  //   change=0|1  editing=0|1  shown=0|1  boxes=TITLE|.. (since the last boxes=)
+  //   file=NAME:BYTES (what the game file NAME holds)
+  void Run(const std::vector<std::string>& steps);
 
   ui::ScriptedDialogs dialogs_;
   std::unique_ptr<Form1> form_;
   int fatalErrors_ = 0;
+  qsizetype seenBoxes_ = 0;  // boxes a "boxes=" step has looked at
 };
 
 }  // namespace testsupport

@@ -9,6 +9,11 @@
 #include <deque>
 #include <variant>
 
+#include <ostream>
+
+// Test failures show texts as text.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
 namespace ui {
 
 // Dialogs for tests: records every box and answers from a script. A box that finds

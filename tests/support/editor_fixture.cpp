@@ -1,0 +1,45 @@
+#include "support/editor_fixture.h"
+
+#include <sys/stat.h>
+
+#include <map>
+
+namespace testsupport {
+
+void EditorFixture::Run(const std::vector<std::string>& steps) {
+  static const std::map<QString, int> kAnswers = {{QStringLiteral("Yes"), ui::kAnswerYes},
+      {QStringLiteral("No"), ui::kAnswerNo}, {QStringLiteral("Cancel"), ui::kAnswerCancel}, {QStringLiteral("OK"), ui::kAnswerOK}};
+  Form1& f = *form_;
+  for (const std::string& step : steps) {
+    SCOPED_TRACE(step);
+    const std::size_t cut = std::min(step.find_first_of(" ="), step.size());
+    const std::string word = step.substr(0, cut) + (cut < step.size() && step[cut] == '=' ? "=" : "");
+    const std::string arg = cut < step.size() ? step.substr(cut + 1) : "";
+    const QString text = QString::fromUtf8(arg);
+    if (word == "click") clickItem(std::stoi(arg));
+    else if (word == "dbl") f.List1_DblClick();
+    else if (word == "open") Run({"click " + std::to_string(items().indexOf(QStringLiteral("... ") + text)), "dbl"});
+    else if (word == "box") f.LineNfile_txt_Click();
+    else if (word == "type") f.LineNfile_txt->SetText(text);
+    else if (word == "change" || word == "cancel") f.Command2_Click(word == "cancel");
+    else if (word == "reload") f.Command1_Click();
+    else if (word == "exit") f.Command3_Click();
+    else if (word == "close") f.close();
+    else if (word == "save") f.Save_PrefsFile(f.GameDataPath, f.OpenFilePath, *f.List1);
+    else if (word == "readonly") chmod(gameFile(arg).c_str(), 0444);
+    else if (word == "answer") for (const QString& a : text.split(u',')) dialogs_.answer(kAnswers.at(a));
+    else if (word == "items=") EXPECT_EQ(items().join(u'|'), text);
+    else if (word == "caption=") EXPECT_EQ(f.windowTitle(), QStringLiteral("Norvik2 - Prefs Editor") + (arg.empty() ? "" : " ... " + text));
+    else if (word == "text=") EXPECT_EQ(f.LineNfile_txt->Text(), text);
+    else if (word == "tip=") EXPECT_EQ(f.List1->ToolTipText(), text);
+    else if (word == "index=") EXPECT_EQ(f.List1->ListIndex(), std::stoi(arg));
+    else if (word == "change=") EXPECT_EQ(f.Change, arg == "1");
+    else if (word == "editing=") EXPECT_EQ(f.Command2[0]->isEnabled() && f.Command2[1]->isEnabled() && !f.List1->isEnabled(), arg == "1");
+    else if (word == "shown=") EXPECT_EQ(f.isVisible(), arg == "1");
+    else if (word == "boxes=") EXPECT_EQ(dialogs_.titles().mid(std::exchange(seenBoxes_, dialogs_.boxes().size())).join(u'|'), text);
+    else if (word == "file=") EXPECT_EQ(readFile(gameFile(arg.substr(0, arg.find(':')))), arg.substr(arg.find(':') + 1));
+    else FAIL() << "no such step";
+  }
+}
+
+}  // namespace testsupport
