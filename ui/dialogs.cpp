@@ -1,6 +1,8 @@
 #include "ui/dialogs.h"
 
+#include <QCloseEvent>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -24,11 +26,37 @@ QMessageBox::Icon toQtIcon(MsgIcon icon) {
   return QMessageBox::NoIcon;
 }
 
+// A box whose question must be answered with one of its buttons: Escape and the
+// window's close request are ignored. Qt would otherwise take a lone No button for
+// the escape answer, and a user backing out of a question would answer it.
+class AnswerBox final : public QMessageBox {
+ public:
+  using QMessageBox::QMessageBox;
+  void requireAnswer() {
+    answerRequired_ = true;
+    // A title bar without a close button (nor the system menu that holds Close).
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (answerRequired_ && event->matches(QKeySequence::Cancel)) return;
+    QMessageBox::keyPressEvent(event);
+  }
+  void closeEvent(QCloseEvent* event) override {
+    if (answerRequired_) event->ignore();
+    else QMessageBox::closeEvent(event);
+  }
+
+ private:
+  bool answerRequired_ = false;
+};
+
 }  // namespace
 
 int QtDialogs::MsgBox(const QString& text, const QString& title, MsgIcon icon,
                       MsgButtons buttons) {
-  QMessageBox box(owner_);
+  AnswerBox box(owner_);
   box.setTextFormat(Qt::PlainText);
   box.setText(displayText(text));
   box.setWindowTitle(title);
@@ -47,7 +75,7 @@ int QtDialogs::MsgBox(const QString& text, const QString& title, MsgIcon icon,
     case MsgButtons::YesNo:
       first = yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
       no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
-      box.setEscapeButton(no);
+      box.requireAnswer();
       break;
     case MsgButtons::YesNoCancel:
       first = yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);

@@ -1,0 +1,35 @@
+#include "ui/dialogs.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+// Guards against Escape or the title bar's close answering No in a Yes/No box: a
+// user backing out of a question must not answer it. With Cancel, both answer Cancel.
+TEST(QtDialogsTest, escapeAndClose_answerOnlyWhereTheBoxHasAnEscapeAnswer) {
+  const struct {
+    ui::MsgButtons buttons;
+    int answer;  // Escape, then a close request, then the default button
+  } rows[] = {{ui::MsgButtons::OK, ui::kAnswerOK},
+              {ui::MsgButtons::YesNo, ui::kAnswerYes},
+              {ui::MsgButtons::YesNoCancel, ui::kAnswerCancel}};
+  ui::QtDialogs dialogs;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(static_cast<int>(row.buttons));
+    QTimer::singleShot(0, [] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      QTest::keyClick(box, Qt::Key_Escape);
+      if (box->isVisible()) box->windowHandle()->close();
+      if (box->isVisible()) box->defaultButton()->click();
+    });
+    EXPECT_EQ(dialogs.MsgBox(QStringLiteral("Text"), QStringLiteral("Title"), ui::MsgIcon::None,
+                             row.buttons),
+              row.answer);
+  }
+}
