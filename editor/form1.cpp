@@ -97,6 +97,10 @@ void Form1::CreateControls() {
   setWindowTitle(kCaption);
   setWindowIcon(QIcon(QStringLiteral(":/norvik.ico")));
   setFixedSize(ui::TwipsToPixels(6630), ui::TwipsToPixels(3525));
+  // A window of fixed size has nothing to maximise.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
 
   const QFont serif = ui::SerifFont(8.25, false);
   const QFont serifBold = ui::SerifFont(8.25, true);

@@ -1,8 +1,15 @@
 #include "ui/dialogs.h"
 
+#include <QApplication>
+#include <QBoxLayout>
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 
 namespace ui {
 namespace {
@@ -24,11 +31,96 @@ QMessageBox::Icon toQtIcon(MsgIcon icon) {
   return QMessageBox::NoIcon;
 }
 
+// The width a box needs for the window manager to show its whole title. The title
+// bar's font is the window manager's, most often a bold one about the size of the
+// application's; the bar also holds the window's icon and up to three buttons, each
+// about as wide as the bar is high, with some padding around each.
+int widthForTitle(const QString& title) {
+  QFont font = QApplication::font();
+  font.setBold(true);
+  const QFontMetrics metrics(font);
+  return metrics.horizontalAdvance(title) + 8 * metrics.height();
+}
+
+// That width less the margins around the items of the box's layout.
+int itemWidthForTitle(const QWidget& box, const QLayout& layout) {
+  const QMargins margins = box.contentsMargins() + layout.contentsMargins();
+  return widthForTitle(box.windowTitle()) - margins.left() - margins.right();
+}
+
+// Centres a box on the window it belongs to while that window is shown, else on the
+// screen, where the main window itself appears. It is the inner areas that are
+// centred: a box's frame is not known before it is first shown.
+void centre(QWidget& box) {
+  const QWidget* owner = box.parentWidget();
+  QRect area;
+  if (owner != nullptr && owner->isVisible()) area = owner->window()->geometry();
+  else if (const QScreen* screen = box.screen()) area = screen->availableGeometry();
+  box.setGeometry(QRect(area.center() - box.rect().center(), box.size()));
+}
+
+// A message box as wide as its title needs and centred like the main window.
+// A Yes/No question must be answered with one of its buttons: Escape and the
+// window's close request are ignored. Qt would otherwise take a lone No button for
+// the escape answer, and a user backing out of a question would answer it.
+class AnswerBox final : public QMessageBox {
+ public:
+  using QMessageBox::QMessageBox;
+  void requireAnswer() {
+    answerRequired_ = true;
+    // A title bar without a close button (nor the system menu that holds Close).
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  }
+
+ protected:
+  void showEvent(QShowEvent* event) override {
+    // The box sizes itself as it is shown, to its texts and buttons; an empty row as
+    // wide as the title needs widens it.
+    if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
+      grid->addItem(new QSpacerItem(itemWidthForTitle(*this, *grid), 0, QSizePolicy::Fixed,
+                                    QSizePolicy::Fixed),
+                    grid->rowCount(), 0, 1, grid->columnCount());
+    }
+    QMessageBox::showEvent(event);
+    centre(*this);
+  }
+  void keyPressEvent(QKeyEvent* event) override {
+    if (answerRequired_ && event->matches(QKeySequence::Cancel)) return;
+    QMessageBox::keyPressEvent(event);
+  }
+  void closeEvent(QCloseEvent* event) override {
+    if (answerRequired_) event->ignore();
+    else QMessageBox::closeEvent(event);
+  }
+
+ private:
+  bool answerRequired_ = false;
+};
+
+// An input box as wide as its title needs, centred like the main window, and of
+// fixed size: a box that can be resized gets a resize handle along its foot from
+// some window managers, and it has nothing that would use more room.
+class PromptBox final : public QInputDialog {
+ public:
+  using QInputDialog::QInputDialog;
+
+ protected:
+  void showEvent(QShowEvent* event) override {
+    if (auto* column = qobject_cast<QBoxLayout*>(layout())) {
+      column->addStrut(itemWidthForTitle(*this, *column));
+      column->setSizeConstraint(QLayout::SetFixedSize);
+      column->activate();
+    }
+    QInputDialog::showEvent(event);
+    centre(*this);
+  }
+};
+
 }  // namespace
 
 int QtDialogs::MsgBox(const QString& text, const QString& title, MsgIcon icon,
                       MsgButtons buttons) {
-  QMessageBox box(owner_);
+  AnswerBox box(owner_);
   box.setTextFormat(Qt::PlainText);
   box.setText(displayText(text));
   box.setWindowTitle(title);
@@ -47,7 +139,7 @@ int QtDialogs::MsgBox(const QString& text, const QString& title, MsgIcon icon,
     case MsgButtons::YesNo:
       first = yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
       no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
-      box.setEscapeButton(no);
+      box.requireAnswer();
       break;
     case MsgButtons::YesNoCancel:
       first = yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
@@ -68,7 +160,7 @@ int QtDialogs::MsgBox(const QString& text, const QString& title, MsgIcon icon,
 }
 
 QString QtDialogs::InputBox(const QString& prompt, const QString& title) {
-  QInputDialog box(owner_);
+  PromptBox box(owner_);
   box.setInputMode(QInputDialog::TextInput);
   box.setWindowTitle(title);
   box.setLabelText(displayText(prompt));

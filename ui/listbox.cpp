@@ -279,6 +279,20 @@ QRegion ListBox::visualRegionForSelection(const QItemSelection& selection) const
   return region;
 }
 
+namespace {
+
+// The classic dotted frame, in the items' own colour: the styles' frames are faint or
+// missing on a dark list, and some draw one only after the focus came by Tab.
+void drawFocusFrame(QPainter& painter, const QStyleOptionViewItem& option) {
+  painter.save();
+  painter.setPen(QPen(option.palette.color(QPalette::Text), 1, Qt::DotLine));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(option.rect.adjusted(0, 0, -1, -1));
+  painter.restore();
+}
+
+}  // namespace
+
 void ListBox::paintEvent(QPaintEvent* event) {
   const int count = model_->count();
   const int height = rowHeight();
@@ -288,7 +302,10 @@ void ListBox::paintEvent(QPaintEvent* event) {
   const QStyle::State state = option.state;
   const bool enabled = state & QStyle::State_Enabled;
   const QModelIndex current = currentIndex();
-  const bool focus = (hasFocus() || viewport()->hasFocus()) && current.isValid();
+  // A keyboard user sees where they are whenever the list has the focus, also after a
+  // click or a commit: on the current item, or where the keyboard goes when none is.
+  const bool focus = hasFocus() || viewport()->hasFocus();
+  const int focusRow = current.isValid() ? current.row() : 0;
   QPainter painter(viewport());
 
   const QRect dirty = event->rect();
@@ -309,12 +326,9 @@ void ListBox::paintEvent(QPaintEvent* event) {
       if (!itemEnabled) option.state &= ~QStyle::State_Enabled;
       option.palette.setCurrentColorGroup(itemEnabled ? QPalette::Normal : QPalette::Disabled);
     }
-    if (focus && index == current) {
-      option.state |= QStyle::State_HasFocus;
-      if (this->state() == EditingState) option.state |= QStyle::State_Editing;
-    }
     option.state.setFlag(QStyle::State_MouseOver, row == hoverRow_);
     itemDelegateForIndex(index)->paint(&painter, option, index);
+    if (focus && row == focusRow) drawFocusFrame(painter, option);
   }
 }
 
@@ -368,6 +382,13 @@ void ListBox::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end
   QAbstractItemView::rowsAboutToBeRemoved(parent, start, end);
   hoverRow_ = -1;
   // The size is taken again once the rows are gone (see the constructor).
+}
+
+void ListBox::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  QAbstractItemView::currentChanged(current, previous);
+  // The focus frame stands on the first row while no item is current.
+  if ((!current.isValid() || !previous.isValid()) && model_->count() > 0)
+    viewport()->update(rowRect(0));
 }
 
 // --- The control model -----------------------------------------------------------------

@@ -110,6 +110,7 @@ class ListBox final : public QAbstractItemView {
                    const QList<int>& roles = {}) override;
   void rowsInserted(const QModelIndex& parent, int start, int end) override;
   void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
+  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
  private:
   void showSelection();

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 class ListBoxTest : public ::testing::Test {
@@ -96,6 +98,28 @@ TEST_F(ListBoxTest, lockedSelection_takesNoneFromTheMouseOrTheKeys) {
   QTest::mouseDClick(list_.viewport(), Qt::LeftButton, {}, centreOf(1));
   EXPECT_EQ(list_.ListIndex(), 1);
   EXPECT_EQ(doubles.count(), 1);
+}
+
+// Guards against a focused list showing no focus frame once nothing is current (after
+// a commit or a reload), which left a keyboard user without a clue where they were.
+TEST_F(ListBoxTest, focusedList_framesTheCurrentRowElseTheFirst) {
+  list_.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&list_));
+  const auto rowImage = [this](int row) {
+    return list_.viewport()->grab(list_.visualRect(list_.model()->index(row, 0))).toImage();
+  };
+  for (const int selected : {2, -1}) {
+    SCOPED_TRACE(selected);
+    const int framed = std::max(selected, 0);
+    list_.clearFocus();
+    list_.SetListIndex(selected);
+    const QImage before = rowImage(framed);
+    const QImage otherBefore = rowImage(1);
+    list_.SetFocus();
+    list_.SetListIndex(selected);  // taking the focus made row 0 current
+    EXPECT_NE(rowImage(framed), before);
+    EXPECT_EQ(rowImage(1), otherBefore);
+  }
 }
 
 // Guards against laying a line of megabytes out on every repaint.
