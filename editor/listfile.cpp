@@ -8,9 +8,7 @@
 
 namespace editor {
 
-ListFeeder::ListFeeder(ui::ListBox& list, const bool& stop) : list_(list), stop_(stop) {
-  clock_.start();
-}
+ListFeeder::ListFeeder(ui::ListBox& list, const bool& stop) : list_(list), stop_(stop) {}
 
 // The loader's line is gone after the call: its text is kept in one of two buffers
 // until the batch goes into the list.
@@ -28,10 +26,11 @@ void ListFeeder::AddItem(std::string_view line) {
 bool ListFeeder::DoEvents() {
   if (++sinceCheck_ < kLinesPerClockCheck) return !stop_;
   sinceCheck_ = 0;
-  if (clock_.elapsed() < kEventIntervalMs) return !stop_;
+  // The first lines go into the list at once, the rest every few milliseconds.
+  if (clock_.isValid() && clock_.elapsed() < kEventIntervalMs) return !stop_;
   Flush();
   QApplication::processEvents();
-  clock_.restart();
+  clock_.start();
   return !stop_;
 }
 
