@@ -83,21 +83,71 @@ TEST_P(Scenarios, run) { Run(GetParam().steps); }
 INSTANTIATE_TEST_SUITE_P(Form1, Scenarios, ::testing::ValuesIn(kScenarios),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Start-up: the disclaimer, the probes of c: to f: in order, else the prompt for a drive
+// until the game is found there or the user gives up; the folder found is written to the
+// settings file (and, after the prompt, read back from it) and its prefs files listed.
+const std::string kC = "c:\\vandrel\\norvik2\\gamedata", kG = "g:\\vandrel\\norvik2\\gamedata";
+const std::string kPrompt = "Disclaimer|Drive letter for Norvik";
+std::vector<std::string> BadDrivesThenG() {
+  std::vector<std::string> steps = {"game g", "answer Yes"};
+  // Guards against a typed text reaching a game folder outside the mapped drives.
+  for (const char* bad : {"c:", ".", "..", "*", "?", "[a-z]", "xx", "x\\..\\x", "\\\\x", " x", "x\r\n\t\x01", "\xEF\xBD\x98",
+                          "\xF0\x9F\x98\x80", "/", "{tmp}/outside/x"})
+    steps.insert(steps.end(), {std::string("typed ") + bad, "answer Yes"});
+  steps.insert(steps.end(), {"typed g", "start", "folder=" + kG + "\\", "items=... sub\\gPrefs.cs", "boxes=" + kPrompt +
+                             [] { std::string s; for (int i = 0; i < 15; ++i) s += "|Invalid Drive Letter|Drive letter for Norvik"; return s; }()});
+  return steps;
+}
+
+const Scenario kStarts[] = {
+    {"disclaimerNo_nothingTestedOrWritten", {"game c", "answer No", "start", "shown=0", "boxes=Disclaimer", "folder=", "settings="}},
+    {"probesInOrder_cBeforeD", {"game d", "game c", "answer Yes", "start", "shown=1", "boxes=Disclaimer", "folder=" + kC + "\\",
+                                "settings=[NorvikFolder]\r\nNorvik2=" + kC + "\r\n", "items=... sub\\cPrefs.cs"}},
+    {"probesInOrder_fLast", {"game f", "answer Yes", "start", "folder=f:\\vandrel\\norvik2\\gamedata\\"}},
+    {"promptKeepsTheTypedCase_everyStart", {"game g", "ini [NorvikFolder]\r\nNorvik2=" + kG + "\r\n", "answer Yes", "typed G", "start",
+                                            "boxes=" + kPrompt, "folder=G:\\vandrel\\norvik2\\gamedata\\",
+                                            "settings=[NorvikFolder]\r\nNorvik2=G:\\vandrel\\norvik2\\gamedata\r\n"}},
+    {"promptTextsOfBadShapeNeverFindAFolder", BadDrivesThenG()},
+    {"promptCancelThenNo_endsWithoutWriting", {"game g", "answer Yes", "typed", "answer No", "start", "shown=0", "settings=",
+                                               "boxes=" + kPrompt + "|Invalid Drive Letter"}},
+    {"settingsFileNotWritable_noFolderAfterThePrompt", {"game g", "ini folder", "answer Yes", "typed g", "start", "shown=1",
+                                                        "folder=", "items="}},
+};
+
+class Startup : public testsupport::EditorFixture, public ::testing::WithParamInterface<Scenario> {};
+TEST_P(Startup, run) {
+  dir_.writeFile("outside/x:/vandrel/norvik2/gamedata/norvik2.exe", "x");
+  Run(GetParam().steps);
+}
+INSTANTIATE_TEST_SUITE_P(Form1, Startup, ::testing::ValuesIn(kStarts),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // Every box, each brought up once, word for word.
 TEST_F(Form1Test, theBoxesWordForWord) {
   Run({"open ClientPrefs.cs", "click 0", "box", "type x", "answer OK", "change", "answer Yes,OK", "reload", "open ClientPrefs.cs",
        "click 0", "box", "type y;", "change", "readonly ClientPrefs.cs", "answer Yes,OK", "exit"});
-  const std::tuple<QString, MsgIcon, MsgButtons> boxes[] = {
-      {QStringLiteral("You must type a   ;   at the end of each line.\r\n\r\nOne will now be inserted for you."), MsgIcon::Error, MsgButtons::OK},
-      {QStringLiteral("File contents have changed.\r\n\r\nDo you wish to save changes?"), MsgIcon::Question, MsgButtons::YesNo},
-      {QStringLiteral("Changes saved"), MsgIcon::Exclamation, MsgButtons::OK},
-      {QStringLiteral("File contents have changed.\r\n\r\nDo you wish to save changes?"), MsgIcon::Question, MsgButtons::YesNoCancel},
-      {QStringLiteral("Save Error"), MsgIcon::Error, MsgButtons::OK},
+  fs::remove(gameFile("norvik2.exe"));
+  form_ = std::make_unique<Form1>(dialogs_);
+  Run({"answer Yes", "typed Q", "answer No", "start"});
+  const QString prompt = QStringLiteral("File contents have changed.\r\n\r\nDo you wish to save changes?");
+  const std::tuple<QString, QString, MsgIcon, MsgButtons> boxes[] = {
+      {"Syntax Error", "You must type a   ;   at the end of each line.\r\n\r\nOne will now be inserted for you.", MsgIcon::Error, MsgButtons::OK},
+      {"Save Changes", prompt, MsgIcon::Question, MsgButtons::YesNo},
+      {"Success", "Changes saved", MsgIcon::Exclamation, MsgButtons::OK},
+      {"Save Changes", prompt, MsgIcon::Question, MsgButtons::YesNoCancel},
+      {"Error", "Save Error", MsgIcon::Error, MsgButtons::OK},
+      {"Disclaimer", "This program is \"AS-IS\" and YOU are fully responsible when using this program!\r\n\r\nYou may not charge "
+       "fault to Oskvarl nor anyone affiliated with Oskvarl when using this program.\r\n\r\nYou consent in this agreement by using "
+       "this program.\r\n\r\nDo you agree?", MsgIcon::Exclamation, MsgButtons::YesNo},
+      {"Drive letter for Norvik", "Type the drive letter below.\r\n\r\nExample:  C", MsgIcon::None, MsgButtons::OK},
+      {"Invalid Drive Letter", "Drive  Q  does not hold the direcotry to Norvik2.\r\nWould you like to select another drive?",
+       MsgIcon::Error, MsgButtons::YesNo},
   };
-  ASSERT_EQ(dialogs_.titles(), (QStringList{"Syntax Error", "Save Changes", "Success", "Save Changes", "Error"}));
-  for (int i = 0; i < 5; ++i) {
-    const auto& [text, icon, buttons] = boxes[i];
-    EXPECT_TRUE(dialogs_.boxes()[i].text == text && dialogs_.boxes()[i].icon == icon && dialogs_.boxes()[i].buttons == buttons) << i;
+  ASSERT_EQ(dialogs_.boxes().size(), std::size(boxes));
+  for (std::size_t i = 0; i < std::size(boxes); ++i) {
+    const auto& [title, text, icon, buttons] = boxes[i];
+    const auto& box = dialogs_.boxes()[i];
+    EXPECT_TRUE(box.title == title && box.text == text && box.icon == icon && box.buttons == buttons) << i;
   }
 }
 

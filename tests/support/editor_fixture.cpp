@@ -15,8 +15,14 @@ void EditorFixture::Run(const std::vector<std::string>& steps) {
     const std::size_t cut = std::min(step.find_first_of(" ="), step.size());
     const std::string word = step.substr(0, cut) + (cut < step.size() && step[cut] == '=' ? "=" : "");
     const std::string arg = cut < step.size() ? step.substr(cut + 1) : "";
-    const QString text = QString::fromUtf8(arg);
-    if (word == "click") clickItem(std::stoi(arg));
+    QString text = QString::fromUtf8(arg);
+    if (word == "game") {
+      for (const std::string& file : {std::string("norvik2.exe"), "sub/" + arg + "Prefs.cs"}) writeOnDrive(arg[0], std::string(kGameData) + "/" + file, "x");
+    } else if (word == "ini" && arg == "folder") std::filesystem::create_directory(settingsFile());
+    else if (word == "ini") dir_.writeFile("program/NorvikPrefs.ini", arg);
+    else if (word == "typed") dialogs_.type(cut < step.size() ? text.replace(QStringLiteral("{tmp}"), QString::fromStdString(dir_.path().string())) : QString());
+    else if (word == "start") form_->Form_Load() ? form_->show() : void();
+    else if (word == "click") clickItem(std::stoi(arg));
     else if (word == "dbl") f.List1_DblClick();
     else if (word == "open") Run({"click " + std::to_string(items().indexOf(QStringLiteral("... ") + text)), "dbl"});
     else if (word == "box") f.LineNfile_txt_Click();
@@ -37,6 +43,8 @@ void EditorFixture::Run(const std::vector<std::string>& steps) {
     else if (word == "editing=") EXPECT_EQ(f.Command2[0]->isEnabled() && f.Command2[1]->isEnabled() && !f.List1->isEnabled(), arg == "1");
     else if (word == "shown=") EXPECT_EQ(f.isVisible(), arg == "1");
     else if (word == "boxes=") EXPECT_EQ(dialogs_.titles().mid(std::exchange(seenBoxes_, dialogs_.boxes().size())).join(u'|'), text);
+    else if (word == "folder=") EXPECT_EQ(f.GameDataPath, text);
+    else if (word == "settings=") EXPECT_EQ(readFile(settingsFile()), arg);
     else if (word == "file=") EXPECT_EQ(readFile(gameFile(arg.substr(0, arg.find(':')))), arg.substr(arg.find(':') + 1));
     else FAIL() << "no such step";
   }

@@ -62,12 +62,14 @@ class EditorFixture : public DriveFixture {
   }
 
   // Runs steps as a user takes them, with checks of what the window shows between them:
-  //   click N, dbl, open ENTRY (click and double click), box (click into the text box),
+  //   game X (the game on drive X, with sub/XPrefs.cs), ini BYTES|folder (the settings
+  //   file), typed TEXT ("typed" alone: Cancel; {tmp} is the throw-away folder), start
+  //   (the start-up, then the window is shown unless it ends the program), click N, dbl, open ENTRY (click and double click), box (click into the text box),
   //   type TEXT, change, cancel, reload, exit, close (the title bar), save, readonly FILE
   //   answer A,B,... (Yes, No, Cancel, OK for the coming boxes)
   //   items=A|B|..  caption=NAME ("" without a file)  text=..  tip=..  index=N
   //   change=0|1  editing=0|1  shown=0|1  boxes=TITLE|.. (since the last boxes=)
-  //   file=NAME:BYTES (what the game file NAME holds)
+  //   file=NAME:BYTES (what the game file NAME holds), folder=GameDataPath, settings=BYTES
   void Run(const std::vector<std::string>& steps);
 
   ui::ScriptedDialogs dialogs_;
