@@ -21,7 +21,7 @@ TEST(LineLoader, readsTheNonBlankLinesInFileOrder) {
       {"", {}, 0}, {"  \r\n\r\n \n", {}, 3}, {" a \r\nb\rc\nd", {" a ", "b", "c", "d"}, 4},
       {"a\n\rb\r\n", {"a", "b"}, 3}, {"x\0y\x80\xFF\r\n"s, {"x\0y\x80\xFF"s}, 1}, {"a\r" + big + "\nb", {"a", big, "b"}, 3},
       // Guards against a CR LF split by the end of a read being taken as two line ends.
-      {half + "\r\nb", {half, "b"}, 2}, {half + "\r\r\nb", {half, "b"}, 3},
+      {half + "\r\nb", {half, "b"}, 2}, {half + "\r\r\nb", {half, "b"}, 3}, {half + "a\nb", {half + "a", "b"}, 2},
   };
   testsupport::TempDir dir;
   for (const auto& [bytes, lines, events] : rows) {

@@ -1,5 +1,6 @@
 #include "fileservices/settingsfile.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <fstream>
@@ -65,6 +66,22 @@ TEST(WriteIniValue, replacesOnlyTheKeyLine_andTheValueReadsBack) {
     // Written through a temporary file that is gone.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), before.empty() && after == "=" ? 0 : 1);
   }
+}
+
+// Guards against names that could not be read back, or that would break the file's
+// structure, and against a reader that keeps its file open.
+TEST(WriteIniValue, namesThatCannotBeReadBack_writeNothing_readsCloseTheirFile) {
+  testsupport::TempDir dir;
+  const fs::path ini = dir.writeFile("NorvikPrefs.ini", "[NorvikFolder]\nNorvik2=v\n");
+  for (const auto& [section, key] : {std::pair{"", "k"}, {" s", "k"}, {"s]", "k"}, {"s", ""}, {"s", "k "}, {"s", "k="}, {"s", "[k"}})
+    FileMisc::WriteIniValue(section, key, "x", testsupport::ProgramPath(ini));
+  EXPECT_EQ(testsupport::readFile(ini), "[NorvikFolder]\nNorvik2=v\n");
+  rlimit limit{}, low{};
+  getrlimit(RLIMIT_NOFILE, &limit);
+  low = {64, limit.rlim_max};
+  setrlimit(RLIMIT_NOFILE, &low);
+  for (int i = 0; i < 100; ++i) EXPECT_EQ(Read(ini), "v");
+  setrlimit(RLIMIT_NOFILE, &limit);
 }
 
 TEST(WriteIniValue, folderNotWritable_failsSilentlyAsAUser) {
