@@ -40,7 +40,7 @@ void EditorFixture::Run(const std::vector<std::string>& steps) {
     else if (word == "tip=") EXPECT_EQ(f.List1->ToolTipText(), text);
     else if (word == "index=") EXPECT_EQ(f.List1->ListIndex(), std::stoi(arg));
     else if (word == "change=") EXPECT_EQ(f.Change, arg == "1");
-    else if (word == "editing=") EXPECT_EQ(f.Command2[0]->isEnabled() && f.Command2[1]->isEnabled() && !f.List1->isEnabled(), arg == "1");
+    else if (word == "editing=") EXPECT_TRUE(f.Command2[0]->isEnabled() == (arg == "1") && f.Command2[1]->isEnabled() == (arg == "1") && f.List1->isEnabled() == (arg == "0"));
     else if (word == "shown=") EXPECT_EQ(f.isVisible(), arg == "1");
     else if (word == "boxes=") EXPECT_EQ(dialogs_.titles().mid(std::exchange(seenBoxes_, dialogs_.boxes().size())).join(u'|'), text);
     else if (word == "folder=") EXPECT_EQ(f.GameDataPath, text);

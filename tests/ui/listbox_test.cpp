@@ -89,8 +89,10 @@ TEST_F(ListBoxTest, layout_everyRowCanBeScrolledToAndFoundAgain) {
     QTest::qWait(0);
     const int height = rowRect(0).height(), visible = list_.viewport()->height() / height;
     const int per = mode == QAbstractItemView::ScrollPerItem ? 1 : height;
-    EXPECT_NEAR(list_.verticalScrollBar()->maximum(), (101 - list_.viewport()->height() / double(height)) * per, per);
-    EXPECT_GT(list_.horizontalScrollBar()->maximum(), 0);
+    const QScrollBar &down = *list_.verticalScrollBar(), &across = *list_.horizontalScrollBar();
+    EXPECT_NEAR(down.maximum(), (101 - list_.viewport()->height() / double(height)) * per, per);
+    EXPECT_TRUE(down.singleStep() == per && down.pageStep() == (per == 1 ? visible : list_.viewport()->height()));
+    EXPECT_TRUE(across.maximum() > 0 && across.pageStep() == list_.viewport()->width());
     for (const auto& [row, hint] : {std::pair{57, QAbstractItemView::EnsureVisible}, {100, QAbstractItemView::EnsureVisible},
                                     {3, QAbstractItemView::EnsureVisible}, {50, QAbstractItemView::PositionAtTop},
                                     {50, QAbstractItemView::PositionAtBottom}, {50, QAbstractItemView::PositionAtCenter}}) {
@@ -107,6 +109,9 @@ TEST_F(ListBoxTest, layout_everyRowCanBeScrolledToAndFoundAgain) {
     EXPECT_FALSE(list_.indexAt(rowRect(100).center() + QPoint(0, height)).isValid());
     EXPECT_EQ(rowRect(100 - visible + 1).top() / height, 0);
   }
+  list_.Clear();
+  QTest::qWait(0);
+  EXPECT_TRUE(list_.verticalScrollBar()->maximum() == 0 && list_.horizontalScrollBar()->maximum() == 0);
 }
 
 // Guards against a focused list showing no focus frame once nothing is current (after
