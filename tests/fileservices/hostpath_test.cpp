@@ -1,4 +1,7 @@
 #include "fileservices/hostpath.h"
+#include "fileservices/settingsfolder.h"
+
+#include <sys/stat.h>
 
 #include <cstdlib>
 
@@ -31,6 +34,21 @@ TEST_F(HostPath, programPathsMapOntoTheDrives_otherShapesNameNothing) {
       {std::string("c:\\a\0b", 6), {}},
   };
   for (const auto& [program, host] : rows) EXPECT_EQ(ToHostPath(program), host) << program;
+}
+
+// Beside an installed copy nothing can be written: the settings file goes to the user's
+// configuration folder, made when missing (root writes anywhere, so the user is nobody).
+TEST_F(HostPath, settingsFolder_besideTheProgram_elseInTheConfigurationFolder) {
+  EXPECT_EQ(hostpath::SettingsFolder(), exeFolder_.string());
+  const fs::path config = dir_.path() / "home/.config/norvik-prefs-editor";
+  fs::create_directories(config.parent_path());
+  for (const char* folder : {"", "home/.config"}) chmod((dir_.path() / folder).c_str(), 0777);
+  chmod(exeFolder_.c_str(), 0555);
+  setenv("XDG_CONFIG_HOME", (config.parent_path().string() + "/").c_str(), 1);
+  const std::optional<bool> ok = testsupport::runWithoutRoot(
+      [&] { return hostpath::SettingsFolder() == config.string() && fs::is_directory(config); });
+  if (!ok) GTEST_SKIP() << "cannot give up root to test permissions";
+  EXPECT_TRUE(*ok);
 }
 
 TEST(ExecutableFolder, isTheFolderOfTheRunningProgram) {
