@@ -12,22 +12,24 @@ namespace {
 namespace fs = std::filesystem;
 using hostpath::ToHostPath;
 
-// Drive c: beside the program; d: and c: in the Wine prefix, where the program's c: wins.
+// Drive c: beside the program; d: in the configuration folder; c:, d: and f: in the Wine
+// prefix, which answers only for f:.
 class HostPath : public testsupport::DriveFixture {};
 
 TEST_F(HostPath, programPathsMapOntoTheDrives_otherShapesNameNothing) {
   for (const char* file : {"Vandrel/Norvik2/GameData/norvik2.exe", "a/b/f", "caf\xE9/x", "prefs/x", "PREFS/x"})
     writeOnDrive('c', file, "");
-  for (const char* drive : {"prefix/dosdevices/c:", "prefix/dosdevices/d:"}) fs::create_directories(dir_.path() / drive);
+  for (const char* drive : {"prefix/dosdevices/c:", "prefix/dosdevices/d:", "prefix/dosdevices/f:", "config/norvik-prefs-editor/dosdevices/d:"})
+    fs::create_directories(dir_.path() / drive);
   setenv("WINEPREFIX", (dir_.path().string() + "/prefix//").c_str(), 1);
-  const std::string c = (exeFolder_ / "dosdevices/c:").string(), d = (dir_.path() / "prefix/dosdevices/d:").string();
+  const std::string c = (exeFolder_ / "dosdevices/c:").string(), d = (dir_.path() / "config/norvik-prefs-editor/dosdevices/d:").string();
   const std::pair<std::string, std::optional<std::string>> rows[] = {
       {"c:", c}, {"C:\\", c + "/"}, {"c:\\vandrel\\norvik2\\gamedata\\NORVIK2.EXE", c + "/Vandrel/Norvik2/GameData/norvik2.exe"},
       {"c:/VANDREL/New/x.ini", c + "/Vandrel/New/x.ini"},  // parts that do not exist as given
       {"c:\\\\a//b\\/f", c + "/a/b/f"}, {"c:\\..\\..\\a\\.\\b\\..\\b\\f", c + "/a/b/f"}, {"c:\\a\\..\\..", c},
       {"c:\\CAF\xC9\\x", c + "/caf\xE9/x"},  // a name that is not UTF-8 on disk
       {"c:\\Prefs", c + "/PREFS"},           // two case variants: the first in listing order
-      {"d:\\x", d + "/x"}, {"/", "/"}, {dir_.path().string() + "/PROGRAM\\DosDevices", exeFolder_.string() + "/dosdevices"},
+      {"d:\\x", d + "/x"}, {"f:\\x", dir_.path().string() + "/prefix/dosdevices/f:/x"}, {"/", "/"}, {dir_.path().string() + "/PROGRAM\\DosDevices", exeFolder_.string() + "/dosdevices"},
       // Guards against a path of a bad shape resolving against the working folder or a drive.
       {"", {}}, {"vandrel\\x", {}}, {"c::\\x", {}}, {":\\x", {}}, {"ab:\\x", {}}, {"*:\\x", {}}, {"?:\\x", {}},
       {"1:\\x", {}}, {"e:\\x", {}}, {"\\\\server\\share\\x", {}}, {"\\vandrel", {}}, {"c:vandrel", {}},
