@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the editor's icon and writes it as assets/norvik.ico.
+"""Draws the editor's icon and writes it as assets/norvik.ico, with the same
+images as PNG files for the desktop's icon theme (norvik-32.png, norvik-48.png).
 
 The icon is a heater shield with a gold rim and a rune-cut "N" on a dark
 steel-blue field. The window icon and the picture in the credit corner both
@@ -8,8 +9,11 @@ file, so it holds, in this order:
 
     32x32 4 bpp, 32x32 8 bpp, 48x48 4 bpp, 48x48 8 bpp
 
+The PNG files hold the 256-colour images in full colour, with the clear
+pixels transparent: application menus and docks take them from there.
+
 Standard library only, and no randomness or timestamps: every run writes
-the same bytes, so the file can be regenerated and compared in review.
+the same bytes, so the files can be regenerated and compared in review.
 
     python3 assets/make_icon.py [output.ico]
 """
@@ -17,6 +21,7 @@ the same bytes, so the file can be regenerated and compared in review.
 import math
 import struct
 import sys
+import zlib
 from pathlib import Path
 
 # What a pixel is made of. Each material is shaded by a value in [0, 1]
@@ -240,22 +245,50 @@ def icon_file(images):
     return bytes(out)
 
 
+def png_chunk(kind, data):
+    return (struct.pack('>I', len(data)) + kind + data +
+            struct.pack('>I', zlib.crc32(kind + data)))
+
+
+def png_image(rows, palette):
+    """rows of (palette index, clear) pairs as an 8-bit RGBA PNG. No time,
+    gamma or text chunks, so the bytes depend on the pixels alone."""
+    size = len(rows)
+    raw = bytearray()
+    for row in rows:
+        raw.append(0)  # filter type None
+        for index, clear in row:
+            raw += bytes(palette[index]) + (b'\x00' if clear else b'\xff')
+    header = struct.pack('>IIBBBBB', size, size, 8, 6, 0, 0, 0)
+    return (b'\x89PNG\r\n\x1a\n' + png_chunk(b'IHDR', header) +
+            png_chunk(b'IDAT', zlib.compress(bytes(raw), 9)) + png_chunk(b'IEND', b''))
+
+
+SIZES = (32, 48)
+
+
 def build():
+    """The icon file's bytes, and the PNG bytes per size."""
     pal256 = palette_256()
-    images = []
-    for size in (32, 48):
+    images, pngs = [], {}
+    for size in SIZES:
         rows = render(size)
         for bpp, palette, ramps in ((4, VGA16, RAMPS_4BPP), (8, pal256, RAMPS_8BPP)):
             indexed = to_indices(rows, ramps)
             pixels = [[(i, m == CLEAR) for i, (m, _) in zip(irow, mrow)]
                       for irow, mrow in zip(indexed, rows)]
             images.append((size, bpp, bmp_image(pixels, palette, bpp)))
-    return icon_file(images)
+            if bpp == 8:
+                pngs[size] = png_image(pixels, palette)
+    return icon_file(images), pngs
 
 
 def main():
     target = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).with_name('norvik.ico')
-    target.write_bytes(build())
+    ico, pngs = build()
+    target.write_bytes(ico)
+    for size, data in pngs.items():
+        target.with_name(f'{target.stem}-{size}.png').write_bytes(data)
 
 
 if __name__ == '__main__':

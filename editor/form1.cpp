@@ -5,10 +5,10 @@
 #include "fileservices/codepage.h"
 #include "fileservices/fileexists.h"
 #include "fileservices/findfile.h"
-#include "fileservices/hostpath.h"
 #include "fileservices/lineloader.h"
 #include "fileservices/safefilewriter.h"
 #include "fileservices/settingsfile.h"
+#include "fileservices/settingsfolder.h"
 #include "fileservices/shellopen.h"
 #include "ui/controls.h"
 #include "ui/dialogs.h"
@@ -211,7 +211,7 @@ void Form1::CentreOnScreen() {
 // Start-up
 
 QString Form1::SettingsFilePath() const {
-  return editor::FromCodePage(hostpath::ProgramFolder()) + QStringLiteral("\\NorvikPrefs.ini");
+  return editor::FromCodePage(hostpath::SettingsFolder()) + QStringLiteral("\\NorvikPrefs.ini");
 }
 
 bool Form1::Form_Load() {

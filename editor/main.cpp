@@ -8,9 +8,13 @@
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("norvik-prefs-editor"));
+  // The installed menu entry's name: the desktop shell groups the window under it.
+  QGuiApplication::setDesktopFileName(QStringLiteral("example.stormwarden.NorvikPrefsEditor"));
 
   ui::QtDialogs dialogs;
   Form1 form(dialogs);
+  // The boxes shown before the window (the disclaimer, the drive prompt) carry its icon too.
+  QApplication::setWindowIcon(form.windowIcon());
   dialogs.setOwner(&form);
   try {
     if (!form.Form_Load()) return 0;

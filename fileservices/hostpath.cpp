@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fileservices/codepage.h"
+#include "fileservices/settingsfolder.h"
 
 namespace hostpath {
 namespace {
@@ -42,6 +43,9 @@ std::optional<std::string> DriveRoot(char letter) {
     std::string candidate = (exe == "/" ? std::string() : exe) + device;
     if (IsFolder(candidate)) return candidate;
   }
+  // An installed copy keeps the user's drives in the configuration folder.
+  if (const std::string config = ConfigFolder(); !config.empty() && IsFolder(config + device))
+    return config + device;
 
   std::string prefix;
   if (const char* wine = std::getenv("WINEPREFIX"); wine && *wine) {

@@ -46,6 +46,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     g_root[drive == 'd'] = root.string();
   }
   setenv("WINEPREFIX", (base / "no-prefix").c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (base / "no-config").c_str(), 1);
   hostpath::OverrideExecutableFolder((base / "program").string());
   return 0;
 }

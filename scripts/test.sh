@@ -1,23 +1,28 @@
 #!/usr/bin/env bash
-# Builds the editor and runs every test, in three stages:
+# Builds the editor and runs every test, in four stages:
 #   1. the unit and widget tests headless, and the end-to-end test that drives the built
 #      program under Xvfb (build/);
 #   2. the same tests built with AddressSanitizer and UndefinedBehaviorSanitizer
 #      (build-sanitize/);
-#   3. the fuzz targets, FUZZ_SECONDS each (default 30), built with clang (build-fuzz/).
+#   3. the fuzz targets, FUZZ_SECONDS each (default 30), built with clang (build-fuzz/);
+#   4. the installed copy: installed into build/stage, its menu entry and metadata
+#      validated, the Debian package built and listed, and the end-to-end test run once
+#      against the staged program, from a folder it cannot write.
 # Every stage runs even when an earlier one failed; the last line sums them up.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
 
-install_missing_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" || exit 1
+install_missing_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${INSTALL_CHECK_PACKAGES[@]}" || exit 1
 jobs=$(nproc)
 failed=()
+stages=0
 
 stage() {
   local name=$1
   shift
   echo "=== $name"
+  stages=$((stages + 1))
   "$@" || failed+=("$name")
 }
 
@@ -34,10 +39,33 @@ fuzz_targets() {
     fuzz/run.sh "${FUZZ_SECONDS:-30}" build-fuzz
 }
 
+# Staged as the Debian package installs it (under /usr). The e2e test's user must not be
+# able to write the program's folder, also when this script runs as that folder's owner.
+installed_copy() {
+  local stage=$PWD/build/stage
+  if [ -d "$stage" ]; then chmod -R u+w "$stage" && rm -rf "$stage"; fi
+  rm -f build/norvik-prefs-editor_*.deb
+  cmake --preset default >/dev/null &&
+    cmake --build --preset default -j"$jobs" &&
+    DESTDIR=$stage cmake --install build --prefix /usr &&
+    echo "--- desktop-file-validate" &&
+    desktop-file-validate "$stage"/usr/share/applications/*.desktop && echo "valid" &&
+    echo "--- appstreamcli validate" &&
+    appstreamcli validate --no-net "$stage"/usr/share/metainfo/*.metainfo.xml &&
+    echo "--- Debian package" &&
+    (cd build && cpack -G DEB) &&
+    dpkg-deb --field build/norvik-prefs-editor_*.deb Package Version Depends &&
+    dpkg-deb -c build/norvik-prefs-editor_*.deb &&
+    echo "--- end-to-end test of the installed copy" &&
+    chmod a-w "$stage/usr/bin" &&
+    tests/e2e/edit_road.sh --installed "$stage/usr/bin/norvik-prefs-editor" examples/drive_c
+}
+
 stage "tests" tests_in default
 stage "sanitizer tests" tests_in sanitize
 stage "fuzz" fuzz_targets
+stage "installed copy" installed_copy
 
 [ ${#failed[@]} -eq 0 ] || echo "failed stages: ${failed[*]}"
-echo "stages: $((3 - ${#failed[@]})) passed, ${#failed[@]} failed"
+echo "stages: $((stages - ${#failed[@]})) passed, ${#failed[@]} failed"
 [ ${#failed[@]} -eq 0 ]

@@ -3,10 +3,16 @@
 # one whole edit: disclaimer, open a file, edit a line, commit, save and exit. Then
 # checks the settings file and the prefs file on disk byte for byte.
 #
-#   edit_road.sh PROGRAM SAMPLE_DRIVE_C [SCREENSHOT_FOLDER]
+#   edit_road.sh [--installed] PROGRAM SAMPLE_DRIVE_C [SCREENSHOT_FOLDER]
+#
+# --installed: PROGRAM runs where it is installed, as a user who cannot write its folder
+# (nobody, when run as root) with a home of its own; the sample is drive g: of that home's
+# Wine prefix, typed at the drive prompt, and the settings file lands in ~/.config.
 set -euo pipefail
 
-program=$1
+installed=false
+[ "${1:-}" = --installed ] && { installed=true; shift; }
+program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")  # it runs from /
 sample=$2
 shots=${3:-}
 
@@ -26,6 +32,7 @@ trap cleanup EXIT
 
 fail() {
   echo "FAIL: $*" >&2
+  [ -s "$work/program.log" ] && sed 's/^/program: /' "$work/program.log" >&2
   shot failure
   exit 1
 }
@@ -35,12 +42,33 @@ shot() {
   command -v import >/dev/null && import -display "$DISPLAY" -window root "$shots/$1.png" 2>/dev/null || true
 }
 
-# A copy of the program with drive c: beside it; no Wine prefix of the user's.
-cp "$program" "$work/norvik-prefs-editor"
-mkdir -p "$work/dosdevices" "$work/drive_c"
-cp -r "$sample/." "$work/drive_c/"
-ln -s "$work/drive_c" "$work/dosdevices/c:"
-export WINEPREFIX="$work/no-wine-prefix"
+drive=$work/drive
+mkdir -p "$drive"
+cp -r "$sample/." "$drive/"
+run_as=(env)
+if $installed; then
+  home=$work/home
+  letter=g
+  mkdir -p "$home/.wine/dosdevices"
+  ln -s "$drive" "$home/.wine/dosdevices/g:"
+  settings=$home/.config/norvik-prefs-editor/NorvikPrefs.ini
+  if [ "$(id -u)" -eq 0 ]; then
+    chmod 755 "$work"
+    chown -R 65534:65534 "$home" "$drive"
+    run_as=(setpriv --reuid=65534 --regid=65534 --clear-groups env)
+  fi
+  run_as+=(-u XDG_CONFIG_HOME -u WINEPREFIX HOME="$home")
+  "${run_as[@]}" test -w "$(dirname "$program")" && { echo "FAIL: the program's folder can be written" >&2; exit 1; }
+else
+  # A copy of the program with drive c: beside it; no Wine prefix or configuration folder.
+  letter=c
+  cp "$program" "$work/norvik-prefs-editor"
+  program=$work/norvik-prefs-editor
+  mkdir -p "$work/dosdevices"
+  ln -s "$drive" "$work/dosdevices/c:"
+  settings=$work/NorvikPrefs.ini
+  run_as+=(WINEPREFIX="$work/no-wine-prefix" XDG_CONFIG_HOME="$work/no-config")
+fi
 unset QT_QPA_PLATFORM
 
 for n in $(seq 91 160); do
@@ -51,7 +79,7 @@ xvfb_pid=$!
 export DISPLAY=$display
 for _ in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
-"$work/norvik-prefs-editor" >"$work/program.log" 2>&1 &
+(cd / && exec "${run_as[@]}" "$program") >"$work/program.log" 2>&1 &
 app_pid=$!
 
 # Waits for a top-level window whose title is exactly $1 and focuses it.
@@ -68,14 +96,21 @@ win=$(wait_window "Disclaimer")
 shot disclaimer
 xdotool key alt+y
 
+if $installed; then
+  wait_window "Drive letter for Norvik" >/dev/null
+  shot drive-prompt
+  xdotool type "$letter"
+  xdotool key Return
+fi
+
 main=$(wait_window "Norvik2 - Prefs Editor")
 shot main-window
-ini=$(tr -d '\r' <"$work/NorvikPrefs.ini")
-[ "$ini" = $'[NorvikFolder]\nNorvik2=c:\\vandrel\\norvik2\\gamedata' ] || fail "settings file holds: $ini"
+ini=$(tr -d '\r' <"$settings" 2>/dev/null) || fail "no settings file at $settings"
+[ "$ini" = "[NorvikFolder]"$'\n'"Norvik2=$letter:\\vandrel\\norvik2\\gamedata" ] || fail "settings file holds: $ini"
 
 # The first entry is the first prefs file in the list's order.
 first=client/audio/AudioPrefs.cs
-target="$work/drive_c/vandrel/norvik2/gamedata/$first"
+target="$drive/vandrel/norvik2/gamedata/$first"
 original=$(xxd -p "$target")
 
 # Double-click the first entry (the list starts at the top left of the window).

@@ -1,4 +1,7 @@
 #include "fileservices/hostpath.h"
+#include "fileservices/settingsfolder.h"
+
+#include <sys/stat.h>
 
 #include <cstdlib>
 
@@ -9,28 +12,45 @@ namespace {
 namespace fs = std::filesystem;
 using hostpath::ToHostPath;
 
-// Drive c: beside the program; d: and c: in the Wine prefix, where the program's c: wins.
+// Drive c: beside the program; d: in the configuration folder; c:, d: and f: in the Wine
+// prefix, which answers only for f:.
 class HostPath : public testsupport::DriveFixture {};
 
 TEST_F(HostPath, programPathsMapOntoTheDrives_otherShapesNameNothing) {
   for (const char* file : {"Vandrel/Norvik2/GameData/norvik2.exe", "a/b/f", "caf\xE9/x", "prefs/x", "PREFS/x"})
     writeOnDrive('c', file, "");
-  for (const char* drive : {"prefix/dosdevices/c:", "prefix/dosdevices/d:"}) fs::create_directories(dir_.path() / drive);
+  for (const char* drive : {"prefix/dosdevices/c:", "prefix/dosdevices/d:", "prefix/dosdevices/f:", "config/norvik-prefs-editor/dosdevices/d:"})
+    fs::create_directories(dir_.path() / drive);
   setenv("WINEPREFIX", (dir_.path().string() + "/prefix//").c_str(), 1);
-  const std::string c = (exeFolder_ / "dosdevices/c:").string(), d = (dir_.path() / "prefix/dosdevices/d:").string();
+  const std::string c = (exeFolder_ / "dosdevices/c:").string(), d = (dir_.path() / "config/norvik-prefs-editor/dosdevices/d:").string();
   const std::pair<std::string, std::optional<std::string>> rows[] = {
       {"c:", c}, {"C:\\", c + "/"}, {"c:\\vandrel\\norvik2\\gamedata\\NORVIK2.EXE", c + "/Vandrel/Norvik2/GameData/norvik2.exe"},
       {"c:/VANDREL/New/x.ini", c + "/Vandrel/New/x.ini"},  // parts that do not exist as given
       {"c:\\\\a//b\\/f", c + "/a/b/f"}, {"c:\\..\\..\\a\\.\\b\\..\\b\\f", c + "/a/b/f"}, {"c:\\a\\..\\..", c},
       {"c:\\CAF\xC9\\x", c + "/caf\xE9/x"},  // a name that is not UTF-8 on disk
       {"c:\\Prefs", c + "/PREFS"},           // two case variants: the first in listing order
-      {"d:\\x", d + "/x"}, {"/", "/"}, {dir_.path().string() + "/PROGRAM\\DosDevices", exeFolder_.string() + "/dosdevices"},
+      {"d:\\x", d + "/x"}, {"f:\\x", dir_.path().string() + "/prefix/dosdevices/f:/x"}, {"/", "/"}, {dir_.path().string() + "/PROGRAM\\DosDevices", exeFolder_.string() + "/dosdevices"},
       // Guards against a path of a bad shape resolving against the working folder or a drive.
       {"", {}}, {"vandrel\\x", {}}, {"c::\\x", {}}, {":\\x", {}}, {"ab:\\x", {}}, {"*:\\x", {}}, {"?:\\x", {}},
       {"1:\\x", {}}, {"e:\\x", {}}, {"\\\\server\\share\\x", {}}, {"\\vandrel", {}}, {"c:vandrel", {}},
       {std::string("c:\\a\0b", 6), {}},
   };
   for (const auto& [program, host] : rows) EXPECT_EQ(ToHostPath(program), host) << program;
+}
+
+// Beside an installed copy nothing can be written: the settings file goes to the user's
+// configuration folder, made when missing (root writes anywhere, so the user is nobody).
+TEST_F(HostPath, settingsFolder_besideTheProgram_elseInTheConfigurationFolder) {
+  EXPECT_EQ(hostpath::SettingsFolder(), exeFolder_.string());
+  const fs::path config = dir_.path() / "home/.config/norvik-prefs-editor";
+  fs::create_directories(config.parent_path());
+  for (const char* folder : {"", "home/.config"}) chmod((dir_.path() / folder).c_str(), 0777);
+  chmod(exeFolder_.c_str(), 0555);
+  setenv("XDG_CONFIG_HOME", (config.parent_path().string() + "/").c_str(), 1);
+  const std::optional<bool> ok = testsupport::runWithoutRoot(
+      [&] { return hostpath::SettingsFolder() == config.string() && fs::is_directory(config); });
+  if (!ok) GTEST_SKIP() << "cannot give up root to test permissions";
+  EXPECT_TRUE(*ok);
 }
 
 TEST(ExecutableFolder, isTheFolderOfTheRunningProgram) {

@@ -65,8 +65,9 @@ void DriveFixture::SetUp() {
   exeFolder_ = dir_.path() / "program";
   fs::create_directories(exeFolder_ / "dosdevices");
   hostpath::OverrideExecutableFolder(exeFolder_.string());
-  // No Wine prefix of the user's may answer for a drive in a test.
+  // No Wine prefix or configuration folder of the user's may answer for a drive in a test.
   setenv("WINEPREFIX", (dir_.path() / "no-wine-prefix").c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (dir_.path() / "config").c_str(), 1);
 }
 
 void DriveFixture::TearDown() { hostpath::OverrideExecutableFolder({}); }

@@ -38,7 +38,7 @@ std::string ProgramPath(const std::filesystem::path& host);
 std::optional<bool> runWithoutRoot(const std::function<bool()>& check);
 
 // Points the executable folder at a throw-away folder with a dosdevices/ folder, and
-// keeps the user's own Wine prefix out of the way.
+// keeps the user's own Wine prefix and configuration folder out of the way.
 class DriveFixture : public ::testing::Test {
  protected:
   void SetUp() override;

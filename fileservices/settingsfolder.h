@@ -1,0 +1,22 @@
+#pragma once
+
+// Where the settings file lives. Beside the program whenever that folder can be written
+// (a portable copy, the build folder); an installed copy's folder (/usr/bin) cannot be,
+// so there it goes to the user's configuration folder, whose dosdevices/ also holds
+// drives (see hostpath.h).
+
+#include <string>
+
+namespace hostpath {
+
+// The program's folder in the user's configuration folder, as a host path:
+// $XDG_CONFIG_HOME/norvik-prefs-editor, else ~/.config/norvik-prefs-editor. Empty when
+// neither variable names an absolute folder. It need not exist.
+std::string ConfigFolder();
+
+// The folder of the settings file as program text (code page): the program's folder
+// when the user can write in it, else the configuration folder, made when missing. When
+// that cannot be made either, the program's folder, where the write then fails silently.
+std::string SettingsFolder();
+
+}  // namespace hostpath
