@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Drives the built program under Xvfb with real key presses and mouse clicks through
-# one whole edit: disclaimer, open a file, edit a line, commit, save and exit. Then
-# checks the settings file and the prefs file on disk byte for byte.
+# one whole edit: disclaimer, open a file, edit a line, commit, save and exit. On the
+# way it checks the window from outside against the control table (each control's
+# rectangle, at 15 twips a pixel, shows its colours; the buttons and the credit corner
+# answer clicks at their places), that Escape answers no Yes/No question, and that a
+# character the code page lacks is saved as it was shown. Then it checks the settings
+# file and the prefs file on disk byte for byte.
 #
 #   edit_road.sh [--installed] PROGRAM SAMPLE_DRIVE_C [SCREENSHOT_FOLDER]
 #
@@ -16,7 +20,7 @@ program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")  # it runs from /
 sample=$2
 shots=${3:-}
 
-for tool in Xvfb xdotool; do
+for tool in Xvfb xdotool import convert; do
   command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }
 done
 
@@ -43,9 +47,13 @@ shot() {
 }
 
 drive=$work/drive
-mkdir -p "$drive"
+mkdir -p "$drive" "$work/bin" "$work/opened"
+chmod 777 "$work/opened"
+# The desktop's opener, as the credit corner calls it: it notes the address it got.
+printf '#!/bin/sh\nprintf "%%s" "$1" > "%s/opened/address"\n' "$work" >"$work/bin/xdg-open"
+chmod 755 "$work/bin" "$work/bin/xdg-open"
 cp -r "$sample/." "$drive/"
-run_as=(env)
+run_as=(env PATH="$work/bin:$PATH")
 if $installed; then
   home=$work/home
   letter=g
@@ -92,8 +100,33 @@ wait_window() {
   echo "$id"
 }
 
+# A click at the centre of a control, given as the table gives it: left, top, width and
+# height in twips within the window.
+click_at() {
+  xdotool mousemove --window "$main" $(( ($1 + $3 / 2) / 15 )) $(( ($2 + $4 / 2) / 15 )) click 1
+  sleep 0.3
+}
+
+# Fails unless the control's rectangle in the window's picture shows colour $6 (#RRGGBB),
+# or at least $6 colours when it is a number.
+shows() {
+  local geometry colours
+  geometry="$(( ($4 + 7) / 15 ))x$(( ($5 + 7) / 15 ))+$(( ($2 + 7) / 15 ))+$(( ($3 + 7) / 15 ))"
+  colours=$(convert "$work/window.png" -crop "$geometry" +repage -unique-colors -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}')
+  if [[ $6 == \#* ]]; then grep -qx "$6" <<<"$colours" || fail "$1 at $geometry does not show $6"
+  else [ "$(wc -l <<<"$colours")" -ge "$6" ] || fail "$1 at $geometry shows fewer than $6 colours"; fi
+}
+
+# A Yes/No question must be answered: Escape leaves it open.
+still_open() {
+  xdotool key Escape
+  sleep 0.5
+  xdotool search --onlyvisible --name "^$1\$" >/dev/null || fail "Escape answered '$1'"
+}
+
 win=$(wait_window "Disclaimer")
 shot disclaimer
+still_open Disclaimer
 xdotool key alt+y
 
 if $installed; then
@@ -105,6 +138,20 @@ fi
 
 main=$(wait_window "Norvik2 - Prefs Editor")
 shot main-window
+[ "$(xdotool getwindowgeometry "$main" | sed -n 's/ *Geometry: //p')" = 442x235 ] ||
+  fail "the window is not 6630 by 3525 twips: $(xdotool getwindowgeometry "$main")"
+sleep 0.5
+import -window "$main" "$work/window.png"
+shows List1 10 0 6615 2010 '#00C000'
+shows List1 10 0 6615 2010 '#000000'
+shows LineNfile_txt 10 2040 6600 285 '#000000'
+shows Label1 960 2760 1935 375 '#FF0000'
+shows Label2 1080 3000 1815 255 '#C00000'
+shows Label4 120 3240 1215 255 '#000000'
+shows Image2 120 2520 780 525 12
+click_at 0 2520 2295 855  # Label3, where nothing else lies over it
+for _ in $(seq 50); do [ -s "$work/opened/address" ] && break; sleep 0.1; done
+[ "$(cat "$work/opened/address" 2>/dev/null)" = https://stormwarden.example/ ] || fail "the credit corner opened nothing"
 ini=$(tr -d '\r' <"$settings" 2>/dev/null) || fail "no settings file at $settings"
 [ "$ini" = "[NorvikFolder]"$'\n'"Norvik2=$letter:\\vandrel\\norvik2\\gamedata" ] || fail "settings file holds: $ini"
 
@@ -122,28 +169,37 @@ title=$(xdotool getwindowname "$main")
 [ "$title" = "Norvik2 - Prefs Editor ... AudioPrefs.cs" ] || fail "caption is '$title'"
 shot file-open
 
-# Click the first line, click into the text box, type a line without ";".
+# Click the first line, click into the text box; Cancel, then again, and type a line
+# without ";" that holds a character the code page lacks; Change.
 xdotool mousemove --window "$main" 60 8 click 1
 sleep 0.3
-xdotool mousemove --window "$main" 200 145 click 1
-sleep 0.3
+import -window "$main" "$work/window.png"
+shows LineNfile_txt 10 2040 6600 285 '#8080FF'
+click_at 10 2040 6600 285
+click_at 2400 2520 2055 375  # Command2(1), Cancel
+click_at 10 2040 6600 285
 xdotool key ctrl+a
-xdotool type --delay 5 '$pref::Audio::masterVolume = 0.25'
+xdotool type --delay 5 '$pref::Audio::masterVolume = 0.25 Ω'
 shot typed
-xdotool key alt+c
+click_at 4440 2520 2055 375  # Command2(0), Change
 wait_window "Syntax Error" >/dev/null
 shot syntax-error
 xdotool key Return
 sleep 0.5
 
+# Reload asks first; Yes saves and shows the file list again. Then Save & Exit, with
+# nothing left to save, ends the program.
 main=$(wait_window "Norvik2 - Prefs Editor ... AudioPrefs.cs")
-xdotool key alt+s
+click_at 2400 3000 2055 375  # Command1, Reload Prefs
 wait_window "Save Changes" >/dev/null
 shot save-changes
+still_open "Save Changes"
 xdotool key alt+y
 wait_window "Success" >/dev/null
 shot success
 xdotool key Return
+main=$(wait_window "Norvik2 - Prefs Editor")
+click_at 4440 3000 2055 375  # Command3, Save & Exit
 
 for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after the save"
@@ -154,7 +210,7 @@ app_pid=""
 expected=$(printf '%s' "$original" | xxd -r -p |
   awk 'BEGIN { RS = "\r\n|\r|\n"; ORS = "\r\n" }
        { t = $0; gsub(/^ +| +$/, "", t); if (t == "") next
-         if (n++ == 0) print "$pref::Audio::masterVolume = 0.25;"; else print $0 }' | xxd -p)
+         if (n++ == 0) print "$pref::Audio::masterVolume = 0.25 ?;"; else print $0 }' | xxd -p)
 actual=$(xxd -p "$target")
 [ "$actual" = "$expected" ] || { diff <(echo "$expected" | xxd -r -p | xxd) <(xxd "$target") >&2; fail "file on disk differs"; }
 echo "edit road passed: $(wc -c <"$target") bytes written to $first"
