@@ -112,6 +112,8 @@ TEST_F(ListBoxTest, layout_everyRowCanBeScrolledToAndFoundAgain) {
   list_.Clear();
   QTest::qWait(0);
   EXPECT_TRUE(list_.verticalScrollBar()->maximum() == 0 && list_.horizontalScrollBar()->maximum() == 0);
+  QTest::mouseClick(list_.viewport(), Qt::LeftButton, {}, QPoint(5, 5));  // on no row at all
+  EXPECT_EQ(list_.ListIndex(), -1);
 }
 
 // Guards against a focused list showing no focus frame once nothing is current (after
