@@ -47,10 +47,6 @@ const Scenario kScenarios[] = {
       // Guards against a character the file cannot hold being shown, then saved as "?".
       "click 2", "box", "type $\xCE\xA9 = 1;", "change", "text=$? = 1;", "save",
       "file=ClientPrefs.cs:$x = 1; ;\r\n  $b = \"x y\";  \r\n$? = 1;\r\n$a = 9;\r\n... mods\\AiPrefs.cs\r\n$z = 2;\r\n"}},
-    // Guards against Cancel clearing Change, which dropped earlier commits silently at exit.
-    {"cancelKeepsEarlierCommitsAndTheTypedText",
-     {"open ClientPrefs.cs", "click 0", "box", "type a;", "change", "click 1", "box", "type typed", "cancel", "change=1",
-      "index=1", "text=typed", "editing=0", "items=a;|  $b = \"x y\";  |\t|$a = 1;|... mods\\AiPrefs.cs|$z = 2;"}},
     // Guards against a commit in the file list counting as an edit of a file.
     {"editingNeedsASelectedLineAndNoEntryInTheBox",
      {"click 0", "box", "editing=0", "type renamed;", "box", "editing=1", "change", "items=renamed;|... mods\\AiPrefs.cs",
@@ -69,13 +65,6 @@ const Scenario kScenarios[] = {
     {"exitWithoutEditsClosesAtOnce", {"open ClientPrefs.cs", "exit", "shown=0", "boxes="}},
     {"titleBarAsksToo", {"open ClientPrefs.cs", "click 0", "box", "type $a = 5;", "change", "readonly ClientPrefs.cs",
                          "answer Yes,OK", "close", "boxes=Save Changes|Error", "shown=1", "answer No", "close", "shown=0"}},
-    {"reloadYesSavesThenShowsTheEntries",
-     {"open ClientPrefs.cs", "click 0", "box", "type $a = 5;", "change", "answer Yes,OK", "reload", "boxes=Save Changes|Success",
-      "items=... ClientPrefs.cs|... mods\\AiPrefs.cs", "change=0", "caption=", "exit", "boxes="}},
-    {"reloadWithAFailedSaveStaysOnTheFile",
-     {"open ClientPrefs.cs", "click 0", "box", "type $a = 5;", "change", "readonly ClientPrefs.cs", "answer Yes,OK", "reload",
-      "boxes=Save Changes|Error", "caption=ClientPrefs.cs", "change=1", "answer No", "reload", "change=0",
-      "items=... ClientPrefs.cs|... mods\\AiPrefs.cs", "file=ClientPrefs.cs:" + kClient}},
 };
 
 class Scenarios : public Form1Test, public ::testing::WithParamInterface<Scenario> {};

@@ -10,28 +10,19 @@
 
 #include <gtest/gtest.h>
 
-// Guards against Escape or the title bar's close answering No in a Yes/No box: a
-// user backing out of a question must not answer it. With Cancel, both answer Cancel.
+// Guards against Escape or the title bar's close answering No in a Yes/No box (a user
+// backing out of a question must not answer it); with Cancel, both answer Cancel.
 TEST(QtDialogsTest, escapeAndClose_answerOnlyWhereTheBoxHasAnEscapeAnswer) {
-  const struct {
-    ui::MsgButtons buttons;
-    int answer;  // Escape, then a close request, then the default button
-  } rows[] = {{ui::MsgButtons::OK, ui::kAnswerOK},
-              {ui::MsgButtons::YesNo, ui::kAnswerYes},
-              {ui::MsgButtons::YesNoCancel, ui::kAnswerCancel}};
   ui::QtDialogs dialogs;
-  for (const auto& row : rows) {
-    SCOPED_TRACE(static_cast<int>(row.buttons));
-    QTimer::singleShot(0, [] {
+  for (const auto& [buttons, answer] : {std::pair{ui::MsgButtons::OK, ui::kAnswerOK}, {ui::MsgButtons::YesNo, ui::kAnswerYes},
+                                        {ui::MsgButtons::YesNoCancel, ui::kAnswerCancel}}) {
+    QTimer::singleShot(0, [] {  // Escape, then a close request, then the default button
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      ASSERT_NE(box, nullptr);
       QTest::keyClick(box, Qt::Key_Escape);
       if (box->isVisible()) box->windowHandle()->close();
       if (box->isVisible()) box->defaultButton()->click();
     });
-    EXPECT_EQ(dialogs.MsgBox(QStringLiteral("Text"), QStringLiteral("Title"), ui::MsgIcon::None,
-                             row.buttons),
-              row.answer);
+    EXPECT_EQ(dialogs.MsgBox(QStringLiteral("Text"), QStringLiteral("Title"), ui::MsgIcon::None, buttons), answer);
   }
 }
 
@@ -43,8 +34,6 @@ TEST(QtDialogsTest, boxes_showTheirTitle_centredOnTheShownWindowElseOnTheScreen)
   QFont bold = QApplication::font();
   bold.setBold(true);
   const QFontMetrics metrics(bold);
-  // Room for the title, the window's icon and three title-bar buttons.
-  const int titleBar = metrics.horizontalAdvance(title) + 4 * metrics.height();
   QWidget owner;
   owner.setGeometry(40, 30, 200, 100);
   ui::QtDialogs dialogs(&owner);
@@ -52,17 +41,15 @@ TEST(QtDialogsTest, boxes_showTheirTitle_centredOnTheShownWindowElseOnTheScreen)
     owner.setVisible(shown);
     const QPoint centre = (shown ? owner.geometry() : owner.screen()->availableGeometry()).center();
     for (const bool input : {false, true}) {
-      SCOPED_TRACE(testing::Message() << "window shown " << shown << ", input box " << input);
       QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        EXPECT_GE(box->width(), titleBar);
-        EXPECT_EQ(box->geometry().center(), centre);
-        EXPECT_EQ(box->minimumSize(), box->maximumSize());
+        // Room for the title, the window's icon and three title-bar buttons.
+        EXPECT_GE(box->width(), metrics.horizontalAdvance(title) + 4 * metrics.height());
+        EXPECT_TRUE(box->geometry().center() == centre && box->minimumSize() == box->maximumSize()) << shown << input;
         box->reject();
       });
-      if (input) dialogs.InputBox(QStringLiteral("Text"), title);
-      else dialogs.MsgBox(QStringLiteral("Text"), title, ui::MsgIcon::None, ui::MsgButtons::OK);
+      input ? (void)dialogs.InputBox(QStringLiteral("Text"), title)
+            : (void)dialogs.MsgBox(QStringLiteral("Text"), title, ui::MsgIcon::None, ui::MsgButtons::OK);
     }
   }
 }
