@@ -9,30 +9,12 @@
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
-#include <functional>
-
-
-namespace fileservices_internal::testing {
-namespace {
-std::function<int(Step)>& Hook() {
-  static std::function<int(Step)> hook;
-  return hook;
-}
-}  // namespace
-
-void SetFaultHook(std::function<int(Step)> hook) { Hook() = std::move(hook); }
-
-}  // namespace fileservices_internal::testing
 
 namespace fileservices_internal {
 namespace {
 
+using testing::InjectedFault;
 using testing::Step;
-
-int InjectedFault(Step step) {
-  const auto& hook = testing::Hook();
-  return hook ? hook(step) : 0;
-}
 
 constexpr std::size_t kBufferBytes = 256 * 1024;
 
@@ -113,22 +95,28 @@ std::string TempName(const std::string& folder, const std::string& base) {
 
 }  // namespace
 
-std::optional<ReplaceTarget> FindReplaceTarget(const std::string& hostPath) {
+std::optional<ReplaceTarget> FindReplaceTarget(std::string_view programPath) {
+  const std::optional<std::string> host = hostpath::ToHostPath(programPath);
+  if (!host) return std::nullopt;
   ReplaceTarget target;
-  target.path = hostPath;
-  if (lstat(hostPath.c_str(), &target.info) != 0) {
+  target.path = *host;
+  if (lstat(host->c_str(), &target.info) != 0) {
     if (errno != ENOENT) return std::nullopt;
     return target;
   }
   if (S_ISLNK(target.info.st_mode)) {
     // Replacing the link itself would cut it loose from the file it shares.
-    char* real = realpath(hostPath.c_str(), nullptr);
+    char* real = realpath(host->c_str(), nullptr);
     if (!real) return std::nullopt;
     target.path = real;
     std::free(real);
     if (stat(target.path.c_str(), &target.info) != 0) return std::nullopt;
   }
   target.exists = true;
+  // Root may write anything, so the write bits are checked by hand: a file marked
+  // read-only stays as it is.
+  target.saveable = S_ISREG(target.info.st_mode) && (target.info.st_mode & 0222) != 0 &&
+                    faccessat(AT_FDCWD, target.path.c_str(), W_OK, AT_EACCESS) == 0;
   return target;
 }
 
@@ -137,22 +125,23 @@ FileReplacement::~FileReplacement() { Abort(); }
 bool FileReplacement::Begin(const ReplaceTarget& target) {
   Abort();
   failed_ = false;
-  target_ = target.path;
-  const std::size_t slash = target_.rfind('/');
-  if (slash == std::string::npos || slash + 1 == target_.size()) return false;
-  folder_ = slash == 0 ? std::string("/") : target_.substr(0, slash);
-  const std::string base = target_.substr(slash + 1);
-  hasOld_ = target.exists;
-  old_ = target.info;
+  target_ = target;
+  const std::string& path = target_.path;
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos || slash + 1 == path.size()) return false;
+  folder_ = slash == 0 ? std::string("/") : path.substr(0, slash);
+  const std::string base = path.substr(slash + 1);
 
   // A file that exists gets its own mode later; a new one takes 0666 under the umask.
-  const mode_t mode = hasOld_ ? 0600 : 0666;
-  for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+  const mode_t mode = target_.exists ? 0600 : 0666;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
     temp_ = TempName(folder_, base);
-    fd_ = open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (fd_ < 0 && errno != EEXIST) break;
+    fd = open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd < 0 && errno != EEXIST) break;
   }
-  if (fd_ < 0) {
+  file_ = fd;
+  if (fd < 0) {
     temp_.clear();
     return false;
   }
@@ -165,8 +154,9 @@ bool FileReplacement::Write(std::string_view bytes) {
   if (!ok()) return false;
   if (buffer_.size() + bytes.size() > kBufferBytes && !Flush()) return false;
   if (bytes.size() >= kBufferBytes) {
-    if (!WriteAll(fd_, bytes.data(), bytes.size())) failed_ = true;
-    StartWriteback(fd_);
+    const int fd = static_cast<int>(file_);
+    if (!WriteAll(fd, bytes.data(), bytes.size())) failed_ = true;
+    StartWriteback(fd);
     return !failed_;
   }
   buffer_.append(bytes);
@@ -174,28 +164,30 @@ bool FileReplacement::Write(std::string_view bytes) {
 }
 
 bool FileReplacement::Flush() {
-  if (!buffer_.empty() && !WriteAll(fd_, buffer_.data(), buffer_.size())) failed_ = true;
-  if (buffer_.size() >= kBufferBytes / 2) StartWriteback(fd_);
+  const int fd = static_cast<int>(file_);
+  if (!buffer_.empty() && !WriteAll(fd, buffer_.data(), buffer_.size())) failed_ = true;
+  if (buffer_.size() >= kBufferBytes / 2) StartWriteback(fd);
   buffer_.clear();
   return !failed_;
 }
 
 bool FileReplacement::Commit() {
-  if (!ok() || !Flush() || fsync(fd_) != 0) {
+  const int fd = static_cast<int>(file_);
+  if (!ok() || !Flush() || fsync(fd) != 0) {
     Abort();
     return false;
   }
-  if (hasOld_) {
+  if (target_.exists) {
+    const struct stat& old = target_.info;
     // Owner first: changing it can clear set-id bits that fchmod then puts back.
     // Only root may give a file away; for anyone else keeping the owner is best effort.
-    (void)fchown(fd_, old_.st_uid, old_.st_gid);
-    if (fchmod(fd_, old_.st_mode & 07777) != 0) {
+    (void)fchown(fd, old.st_uid, old.st_gid);
+    if (fchmod(fd, old.st_mode & 07777) != 0) {
       Abort();
       return false;
     }
   }
-  const int fd = fd_;
-  fd_ = -1;
+  file_ = -1;
   if (close(fd) != 0) {
     Abort();
     return false;
@@ -205,7 +197,7 @@ bool FileReplacement::Commit() {
     Abort();
     return false;
   }
-  if (rename(temp_.c_str(), target_.c_str()) != 0) {
+  if (rename(temp_.c_str(), target_.path.c_str()) != 0) {
     Abort();
     return false;
   }
@@ -222,8 +214,8 @@ bool FileReplacement::Commit() {
 
 void FileReplacement::Abort() {
   const int saved = errno;
-  if (fd_ >= 0) close(fd_);
-  fd_ = -1;
+  if (file_ != -1) close(static_cast<int>(file_));
+  file_ = -1;
   if (!temp_.empty()) unlink(temp_.c_str());
   temp_.clear();
   buffer_.clear();

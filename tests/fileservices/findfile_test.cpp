@@ -99,7 +99,8 @@ const TreeRow kTrees[] = {
     // outside it: no program path can name a name that holds a backslash.
     {"backslashInName", {"g/a\\bPrefs.cs", "g/..\\outPrefs.cs", "outPrefs.cs", "g/sub\\dir/inPrefs.cs", "g/zPrefs.cs"},
      {{"zPrefs.cs", ""}}},
-    {"nameOutsideTheCodePage", {"g/\xE6\x97\xA5Prefs.cs"}, {{"?Prefs.cs", "g/\xE6\x97\xA5Prefs.cs"}}},
+    // Guards against names outside the code page listing as "?Prefs.cs", each opening the first.
+    {"nameOutsideTheCodePage", {"g/\xE6\x97\xA5Prefs.cs", "g/\xE6\x9C\x88Prefs.cs", "g/zPrefs.cs"}, {{"zPrefs.cs", ""}}},
     {"missingFolder", {}, {}},
 };
 
