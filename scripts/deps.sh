@@ -16,3 +16,5 @@ install_missing_packages() {
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev libgtest-dev fonts-dejavu-core)
 # The end-to-end test's display and input; clang and its libFuzzer runtime for fuzz/.
 TEST_PACKAGES=(xvfb xdotool x11-utils clang libclang-rt-14-dev)
+# The Windows cross-build of the file services and Wine to run its tests.
+WINDOWS_TEST_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64)
