@@ -19,7 +19,8 @@ namespace {
 using FolderId = std::pair<DWORD, std::uint64_t>;
 
 FolderId IdOf(const BY_HANDLE_FILE_INFORMATION& info) {
-  return {info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+  return {info.dwVolumeSerialNumber,
+          (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
 }
 
 struct Entry {
@@ -41,7 +42,8 @@ struct Frame {
 
 class Walker {
  public:
-  Walker(std::string_view folderPattern, std::string_view namePattern, std::vector<std::string>& results)
+  Walker(std::string_view folderPattern, std::string_view namePattern,
+         std::vector<std::string>& results)
       : folderPattern_(folderPattern), namePattern_(namePattern), results_(results) {}
 
   void Run(const std::string& folderText, const std::wstring& hostFolder) {
@@ -69,7 +71,8 @@ class Walker {
       // Links count as what they point at; dangling ones are nothing. A link leads only
       // into a folder the search has not been in: that ends link loops, and links that
       // lead to one folder along many ways cannot multiply the work.
-      const std::optional<BY_HANDLE_FILE_INFORMATION> target = fileservices_win32::FollowedInfo(host_ + L'\\' + entry.host);
+      const std::optional<BY_HANDLE_FILE_INFORMATION> target =
+          fileservices_win32::FollowedInfo(host_ + L'\\' + entry.host);
       if (!target) return;
       isFolder = (target->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
       if (isFolder && entered_.count(IdOf(*target))) return;
@@ -78,7 +81,8 @@ class Walker {
     if (!isFolder) {
       Frame& frame = frames_[level];
       if (frame.folderMatch < 0) frame.folderMatch = folderPattern_.Matches(text_) ? 1 : 0;
-      if (frame.folderMatch == 1 && namePattern_.Matches(entry.text)) results_.push_back(text_ + entry.text);
+      if (frame.folderMatch == 1 && namePattern_.Matches(entry.text))
+        results_.push_back(text_ + entry.text);
       return;
     }
     text_.append(entry.text).push_back('\\');
@@ -96,8 +100,9 @@ class Walker {
     entered_.insert(id);
 
     WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileExW((host_ + L"\\*").c_str(), FindExInfoBasic, &found,
-                                           FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    const HANDLE search =
+        FindFirstFileExW((host_ + L"\\*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                         nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (search == INVALID_HANDLE_VALUE) return false;
     Frame frame;
     frame.textLength = text_.size();
@@ -112,7 +117,8 @@ class Walker {
       e.host = name;
       const DWORD attributes = found.dwFileAttributes;
       e.folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-      e.link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(found.dwReserved0);
+      e.link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+               IsReparseTagNameSurrogate(found.dwReserved0);
       frame.entries.push_back(std::move(e));
     } while (FindNextFileW(search, &found));
     FindClose(search);
@@ -131,7 +137,8 @@ class Walker {
   }
 
   bool IsAncestor(const FolderId& id) const {
-    return std::any_of(frames_.begin(), frames_.end(), [&id](const Frame& f) { return f.id == id; });
+    return std::any_of(frames_.begin(), frames_.end(),
+                       [&id](const Frame& f) { return f.id == id; });
   }
 
   Pattern folderPattern_;

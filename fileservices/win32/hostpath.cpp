@@ -49,10 +49,13 @@ std::string ProgramFolder() {
   std::wstring_view folder = executable;
   if (folder.starts_with(kLongPrefix)) folder.remove_prefix(kLongPrefix.size());
   // A character the code page lacks becomes '?', which no file name holds.
-  return codepage::Encode(std::u16string_view(reinterpret_cast<const char16_t*>(folder.data()), folder.size()));
+  return codepage::Encode(
+      std::u16string_view(reinterpret_cast<const char16_t*>(folder.data()), folder.size()));
 }
 
-void OverrideExecutableFolder(HostPath hostFolder) { OverriddenFolder() = WithoutTrailingSeparators(hostFolder); }
+void OverrideExecutableFolder(HostPath hostFolder) {
+  OverriddenFolder() = WithoutTrailingSeparators(hostFolder);
+}
 
 std::optional<HostPath> ToHostPath(std::string_view programPath) {
   // A path beginning with "/" is a host path only on POSIX.

@@ -13,8 +13,9 @@ InputFile::InputFile(std::string_view path) {
   if (!host) return;
   // Shared every way, so that the game or another editor holding the file open does not
   // keep it from being read.
-  const HANDLE file = CreateFileW(host->c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  const HANDLE file = CreateFileW(host->c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   // A pipe or a device could block a read or never end.
   LARGE_INTEGER size{};
@@ -33,7 +34,8 @@ InputFile::~InputFile() {
 std::ptrdiff_t InputFile::Read(char* buffer, std::size_t n) {
   DWORD got = 0;
   const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(n, 1u << 30));
-  if (!isOpen() || !ReadFile(reinterpret_cast<HANDLE>(handle_), buffer, wanted, &got, nullptr)) return -1;
+  if (!isOpen() || !ReadFile(reinterpret_cast<HANDLE>(handle_), buffer, wanted, &got, nullptr))
+    return -1;
   return static_cast<std::ptrdiff_t>(got);
 }
 

@@ -15,7 +15,8 @@
 namespace fileservices_win32 {
 
 inline void AppendWide(std::wstring& out, std::string_view text) {
-  for (const char c : text) out.push_back(static_cast<wchar_t>(codepage::DecodeByte(static_cast<unsigned char>(c))));
+  for (const char c : text)
+    out.push_back(static_cast<wchar_t>(codepage::DecodeByte(static_cast<unsigned char>(c))));
 }
 
 inline std::wstring Wide(std::string_view text) {
@@ -29,15 +30,17 @@ inline std::wstring Wide(std::string_view text) {
 inline bool AppendCodePage(std::string& out, std::wstring_view name) {
   for (const wchar_t unit : name)
     if (!codepage::Holds(unit)) return false;
-  codepage::AppendEncoded(out, std::u16string_view(reinterpret_cast<const char16_t*>(name.data()), name.size()));
+  codepage::AppendEncoded(
+      out, std::u16string_view(reinterpret_cast<const char16_t*>(name.data()), name.size()));
   return true;
 }
 
 // The attributes and identity of what `path` names, links followed (a junction or a
 // symbolic link counts as what it points at). Nothing when it cannot be opened.
 inline std::optional<BY_HANDLE_FILE_INFORMATION> FollowedInfo(const std::wstring& path) {
-  const HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const HANDLE file =
+      CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
   BY_HANDLE_FILE_INFORMATION info;
   const bool known = GetFileInformationByHandle(file, &info) != 0;

@@ -42,9 +42,11 @@ std::wstring TempName(const std::wstring& folder, const std::wstring& base) {
 // do that, a move puts the new file in place as a whole all the same.
 bool MoveIntoPlace(const std::wstring& temp, const ReplaceTarget& target) {
   constexpr DWORD kKeepGoing = REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS;
-  if (target.exists && ReplaceFileW(target.path.c_str(), temp.c_str(), nullptr, kKeepGoing, nullptr, nullptr))
+  if (target.exists &&
+      ReplaceFileW(target.path.c_str(), temp.c_str(), nullptr, kKeepGoing, nullptr, nullptr))
     return true;
-  return MoveFileExW(temp.c_str(), target.path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  return MoveFileExW(temp.c_str(), target.path.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 }  // namespace
@@ -61,14 +63,17 @@ std::optional<ReplaceTarget> FindReplaceTarget(std::string_view programPath) {
   }
   if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
     // Replacing the link itself would cut it loose from the file it shares.
-    const HANDLE file = CreateFileW(host->c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE file =
+        CreateFileW(host->c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return std::nullopt;
     std::wstring real(MAX_PATH, L'\0');
-    DWORD n = GetFinalPathNameByHandleW(file, real.data(), static_cast<DWORD>(real.size()), FILE_NAME_NORMALIZED);
+    DWORD n = GetFinalPathNameByHandleW(file, real.data(), static_cast<DWORD>(real.size()),
+                                        FILE_NAME_NORMALIZED);
     if (n >= real.size()) {
       real.resize(n);
-      n = GetFinalPathNameByHandleW(file, real.data(), static_cast<DWORD>(real.size()), FILE_NAME_NORMALIZED);
+      n = GetFinalPathNameByHandleW(file, real.data(), static_cast<DWORD>(real.size()),
+                                    FILE_NAME_NORMALIZED);
     }
     BY_HANDLE_FILE_INFORMATION info;
     const bool known = n > 0 && n < real.size() && GetFileInformationByHandle(file, &info);
@@ -81,8 +86,9 @@ std::optional<ReplaceTarget> FindReplaceTarget(std::string_view programPath) {
   target.exists = true;
   // Checked here rather than left to the replace: Wine run as root, like root on POSIX,
   // would replace a read-only file.
-  constexpr DWORD kLeftAlone = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                               FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DEVICE;
+  constexpr DWORD kLeftAlone = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY |
+                               FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                               FILE_ATTRIBUTE_DEVICE;
   target.saveable = (attributes & kLeftAlone) == 0;
   return target;
 }
@@ -102,7 +108,8 @@ bool FileReplacement::Begin(const ReplaceTarget& target) {
   HANDLE file = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
     temp_ = TempName(folder_, base);
-    file = CreateFileW(temp_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    file = CreateFileW(temp_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
     if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
   }
   if (file == INVALID_HANDLE_VALUE) {
@@ -127,7 +134,8 @@ bool FileReplacement::Write(std::string_view bytes) {
 }
 
 bool FileReplacement::Flush() {
-  if (!buffer_.empty() && !WriteAll(AsHandle(file_), buffer_.data(), buffer_.size())) failed_ = true;
+  if (!buffer_.empty() && !WriteAll(AsHandle(file_), buffer_.data(), buffer_.size()))
+    failed_ = true;
   buffer_.clear();
   return !failed_;
 }
@@ -146,7 +154,8 @@ bool FileReplacement::Commit() {
   if (!MoveIntoPlace(temp_, target_)) {
     // A replace that failed half way can have taken the old file away; the new one is
     // then the only copy left, and it stays.
-    if (target_.exists && GetFileAttributesW(target_.path.c_str()) == INVALID_FILE_ATTRIBUTES) temp_.clear();
+    if (target_.exists && GetFileAttributesW(target_.path.c_str()) == INVALID_FILE_ATTRIBUTES)
+      temp_.clear();
     Abort();
     return false;
   }
