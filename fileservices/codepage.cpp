@@ -153,7 +153,8 @@ bool ReadsAsLatin1(std::string_view bytes) {
   return found == 0;
 }
 
-void AppendFromUtf8(std::string& out, std::string_view utf8) {
+bool AppendFromUtf8(std::string& out, std::string_view utf8) {
+  bool held = true;
   std::size_t i = 0;
   while (i < utf8.size()) {
     const auto b = static_cast<unsigned char>(utf8[i]);
@@ -170,9 +171,11 @@ void AppendFromUtf8(std::string& out, std::string_view utf8) {
       continue;
     }
     const int enc = EncodeCodePoint(cp);
+    held &= enc >= 0;
     out.push_back(enc < 0 ? kUnmappable : static_cast<char>(enc));
     i += len;
   }
+  return held;
 }
 
 std::string FromUtf8(std::string_view utf8) {

@@ -35,8 +35,9 @@ bool ReadsAsLatin1(std::string_view bytes);
 // taken as code-page bytes as they stand. ToUtf8 is the way back.
 std::string FromUtf8(std::string_view utf8);
 std::string ToUtf8(std::string_view bytes);
-// FromUtf8 appending to `out`, for callers that reuse one buffer.
-void AppendFromUtf8(std::string& out, std::string_view utf8);
+// FromUtf8 appending to `out`, for callers that reuse one buffer. False when a character
+// of the name is not in the code page (and so became '?').
+bool AppendFromUtf8(std::string& out, std::string_view utf8);
 
 // Letter case of the code page: ASCII letters and the Windows-1252 letters that have a
 // partner of the other case compare equal.

@@ -12,12 +12,14 @@ namespace FindFileRecursive {
 // whose folder (with its trailing backslash) matches `folderPattern` and whose name
 // matches `namePattern`. `folder` is completed with a backslash when it lacks one,
 // also for the caller. Depth-first; each folder's entries in case-insensitive name
-// order, ties in byte order. Folders that cannot be read add nothing. Symbolic links
-// count as what they point at, but a link leads into a folder only when the search has
-// not been in it yet: link loops end, and links cannot multiply the work. The tree's
-// own folders are always searched. Only regular files are results (no FIFOs, sockets,
-// devices or dangling links). Names holding a backslash are left out, files and folders
-// alike: no program path can name them. Names come back as code-page text.
+// order, ties in byte order, the same on every platform. Folders that cannot be read add
+// nothing. Symbolic links (and on Windows junctions) count as what they point at, but a
+// link leads into a folder only when the search has not been in it yet: link loops end,
+// and links cannot multiply the work. The tree's own folders are always searched. Only
+// regular files are results (no FIFOs, sockets, devices or dangling links); hidden and
+// system files count like any other. Names come back as code-page text; a name the code
+// page cannot hold is left out, and so is a name holding a backslash (POSIX): no program
+// path could name either of them.
 void FindFiles(std::string& folder, std::string_view folderPattern,
                std::string_view namePattern, std::vector<std::string>& results);
 

@@ -1,9 +1,14 @@
 #pragma once
 
-// The program speaks Windows paths ("c:\vandrel\norvik2\gamedata"). On a POSIX system
-// this layer maps them onto the host file system: drive letters through dosdevices/
-// folders, backslash or slash as separators, a case-insensitive fallback per part.
-// All program paths are code-page text (see codepage.h); host paths are UTF-8.
+// The program speaks Windows paths ("c:\vandrel\norvik2\gamedata"), in the code page (see
+// codepage.h); this layer turns them into the host's own paths. The shape rules are the
+// same everywhere (see pathshape.h).
+//
+// POSIX: drive letters map through dosdevices/ folders, backslash or slash separate, each
+// part falls back to a case-insensitive match, and a path beginning with "/" is already a
+// host path. Host paths are UTF-8.
+// Windows: a drive letter is a real drive and letter case is the file system's. Host paths
+// are UTF-16 in the long form ("\\?\C:\..."), so no length limit or device name applies.
 
 #include <optional>
 #include <string>
@@ -11,9 +16,15 @@
 
 namespace hostpath {
 
+#ifdef _WIN32
+using HostPath = std::wstring;
+#else
+using HostPath = std::string;
+#endif
+
 // The folder that holds the running executable, as a host path without a trailing
-// slash ("/opt/norvik").
-std::string ExecutableFolder();
+// separator ("/opt/norvik", "C:\Games\Norvik").
+HostPath ExecutableFolder();
 
 // The same folder as program text (code page), the way the program names it when it
 // builds the path of its settings file.
@@ -21,13 +32,12 @@ std::string ProgramFolder();
 
 // Replaces the folder of the executable (tests place a dosdevices/ folder in a
 // throw-away folder). An empty folder restores the real one.
-void OverrideExecutableFolder(std::string hostFolder);
+void OverrideExecutableFolder(HostPath hostFolder);
 
-// Maps a program path to a host path. The parts that exist are looked up exactly
-// first and then without regard to case; the parts that do not exist (a file about
-// to be created) are appended as given. Gives nothing for a path of an invalid shape
-// (relative, "c::\...", ":\...", UNC, a drive of more than one letter) and for a drive
-// that has no root folder. ".." never climbs above the drive's root.
-std::optional<std::string> ToHostPath(std::string_view programPath);
+// Maps a program path to a host path. Gives nothing for a path of an invalid shape and,
+// on POSIX, for a drive that has no root folder. ".." never climbs above the drive's root.
+// POSIX: the parts that exist are looked up exactly first and then without regard to case;
+// the parts that do not exist (a file about to be created) are appended as given.
+std::optional<HostPath> ToHostPath(std::string_view programPath);
 
 }  // namespace hostpath

@@ -1,33 +1,14 @@
 #include "fileservices/lineloader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 #include <vector>
 
-#include "fileservices/hostpath.h"
+#include "fileservices/inputfile.h"
 
 namespace FileMisc {
 namespace {
 
 constexpr std::size_t kChunkBytes = 1024 * 1024;
-
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 bool IsBlankLine(std::string_view line) {
   for (char c : line)
@@ -59,14 +40,9 @@ class LineEndFinder {
 }  // namespace
 
 LoadResult LoadLinesIntoList(std::string_view path, LineSink& sink) {
-  const std::optional<std::string> host = hostpath::ToHostPath(path);
-  if (!host) return LoadResult::OpenFailed;
-  // Non-blocking, so that a FIFO named like a prefs file cannot hang the open.
-  const Descriptor file(open(host->c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  if (file.get() < 0) return LoadResult::OpenFailed;
-  struct stat st;
-  if (fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode)) return LoadResult::OpenFailed;
-  if (static_cast<std::uint64_t>(st.st_size) > kMaxLoadBytes) return LoadResult::TooLarge;
+  fileservices_internal::InputFile file(path);
+  if (!file.isOpen()) return LoadResult::OpenFailed;
+  if (file.size() > kMaxLoadBytes) return LoadResult::TooLarge;
 
   // Lines are handed out as views into this buffer. A line cut by the end of a chunk is
   // moved to the front before the next read; a line longer than the buffer grows it.
@@ -93,11 +69,8 @@ LoadResult LoadLinesIntoList(std::string_view path, LineSink& sink) {
         buffer.resize(buffer.size() * 2);
       }
     }
-    const ssize_t n = read(file.get(), buffer.data() + filled, buffer.size() - filled);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return LoadResult::ReadFailed;
-    }
+    const std::ptrdiff_t n = file.Read(buffer.data() + filled, buffer.size() - filled);
+    if (n < 0) return LoadResult::ReadFailed;
     if (n == 0) break;
     total += static_cast<std::uint64_t>(n);
     if (total > kMaxLoadBytes) return LoadResult::TooLarge;  // it grew while we read

@@ -8,15 +8,17 @@
 namespace FileMisc {
 
 // Replaces an existing file's content: writes a temporary file in the same folder,
-// flushes and syncs it, keeps the old file's permission bits (and owner and group where
-// allowed), then renames it over the target. A target that is a symbolic link stays a
-// link; the file it points to is replaced. Until Commit succeeds the old file is
-// untouched; a writer destroyed without a successful Commit removes its temporary file.
+// flushes it to disk, then renames it over the target, keeping the old file's permission
+// bits (and owner and group where allowed) on POSIX, its attributes and security on
+// Windows. A target that is a symbolic link stays a link; the file it points to is
+// replaced. Until Commit succeeds the old file is untouched; a writer destroyed without a
+// successful Commit removes its temporary file.
 class SafeFileWriter {
  public:
   // Opens the temporary file for the program path `path`. Fails (ok() false) when the
-  // target is missing, not a regular file, marked read-only (no write bit set, also for
-  // root) or not writable.
+  // target is missing, not a regular file, not writable or marked read-only (no write
+  // bit set, also for root; on Windows the read-only attribute, also for a hidden or
+  // system file).
   explicit SafeFileWriter(std::string_view path);
   ~SafeFileWriter();
   SafeFileWriter(const SafeFileWriter&) = delete;

@@ -1,19 +1,15 @@
 #include "fileservices/settingsfile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <cstdint>
 
-#include <cerrno>
-
-#include "fileservices/hostpath.h"
+#include "fileservices/inputfile.h"
 #include "fileservices/replacefile.h"
 
 namespace FileMisc {
 namespace {
 
 // The settings file holds one short line; anything near this size is not ours to parse.
-constexpr off_t kMaxIniBytes = 16 * 1024 * 1024;
+constexpr std::uint64_t kMaxIniBytes = 16 * 1024 * 1024;
 constexpr std::size_t kMaxIniValue = 254;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -36,25 +32,19 @@ bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
 }
 
 // Reads a whole regular file. False when it cannot be read or is too large.
-bool ReadSmallFile(const std::string& hostPath, std::string& content) {
-  const int fd = open(hostPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat st;
-  bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxIniBytes;
-  if (ok) {
-    content.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t done = 0;
-    while (done < content.size()) {
-      const ssize_t n = read(fd, content.data() + done, content.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) ok = false;
-      if (n <= 0) break;
-      done += static_cast<std::size_t>(n);
-    }
-    content.resize(done);  // the file may have shrunk meanwhile
+bool ReadSmallFile(std::string_view path, std::string& content) {
+  fileservices_internal::InputFile file(path);
+  if (!file.isOpen() || file.size() > kMaxIniBytes) return false;
+  content.resize(static_cast<std::size_t>(file.size()));
+  std::size_t done = 0;
+  while (done < content.size()) {
+    const std::ptrdiff_t n = file.Read(content.data() + done, content.size() - done);
+    if (n < 0) return false;
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
   }
-  close(fd);
-  return ok;
+  content.resize(done);  // the file may have shrunk meanwhile
+  return true;
 }
 
 // Where a key sits in the settings text, and where a new key of the section would go.
@@ -127,9 +117,8 @@ bool IsUsableName(std::string_view name, std::string_view forbidden) {
 }  // namespace
 
 std::string ReadIniValue(std::string_view section, std::string_view key, std::string_view file) {
-  const std::optional<std::string> host = hostpath::ToHostPath(file);
   std::string text;
-  if (!host || !ReadSmallFile(*host, text)) return {};
+  if (!ReadSmallFile(file, text)) return {};
   const IniLayout layout = ScanIni(text, section, key);
   if (!layout.keyFound) return {};
   std::string_view value =
@@ -145,14 +134,12 @@ void WriteIniValue(std::string_view section, std::string_view key, std::string_v
   if (!IsUsableName(section, "]\r\n\0"s) || !IsUsableName(key, "=[\r\n\0"s)) return;
   value = value.substr(0, value.find_first_of("\r\n\0"s));
 
-  const std::optional<std::string> host = hostpath::ToHostPath(file);
-  if (!host) return;
   const std::optional<fileservices_internal::ReplaceTarget> target =
-      fileservices_internal::FindReplaceTarget(*host);
+      fileservices_internal::FindReplaceTarget(file);
   if (!target) return;
 
   std::string text;
-  if (target->exists && !ReadSmallFile(target->path, text))
+  if (target->exists && !ReadSmallFile(file, text))
     return;  // never clobber what we cannot read
   const IniLayout layout = ScanIni(text, section, key);
 

@@ -9,14 +9,17 @@
 
 namespace hostpath {
 
+// The folder of the settings file as program text (code page). POSIX: the program's
+// folder when the user can write in it, else the configuration folder, made when missing;
+// when that cannot be made either, the program's folder, where the write then fails
+// silently. Windows: the program's folder.
+std::string SettingsFolder();
+
+#ifndef _WIN32
 // The program's folder in the user's configuration folder, as a host path:
 // $XDG_CONFIG_HOME/norvik-prefs-editor, else ~/.config/norvik-prefs-editor. Empty when
 // neither variable names an absolute folder. It need not exist.
 std::string ConfigFolder();
-
-// The folder of the settings file as program text (code page): the program's folder
-// when the user can write in it, else the configuration folder, made when missing. When
-// that cannot be made either, the program's folder, where the write then fails silently.
-std::string SettingsFolder();
+#endif
 
 }  // namespace hostpath

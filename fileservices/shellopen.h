@@ -5,10 +5,10 @@
 
 namespace FileMisc {
 
-// Hands `target` (an address or document, code-page text) to the desktop: spawns
-// `xdg-open target` without a shell, does not wait for it and leaves no zombie. Every
-// failure is silent. `ownerWindow` is kept for the interface; the POSIX call has no use
-// for it.
+// Hands `target` (an address or document, code-page text) to the desktop and does not
+// wait for the program that opens it. Every failure is silent. POSIX: spawns
+// `xdg-open target` without a shell and leaves no zombie; `ownerWindow` is kept for the
+// interface. Windows: ShellExecuteW "open" with a normal window, owned by `ownerWindow`.
 void OpenWithShell(std::uintptr_t ownerWindow, std::string_view target);
 
 }  // namespace FileMisc

@@ -10,14 +10,15 @@
 #include "scaffold.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
-extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
+#ifdef FUZZ_HAS_INITIALIZE
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv);
+#endif
 
 int main(int argc, char** argv) {
   namespace fs = std::filesystem;
-  std::string scratch = (fs::temp_directory_path() / "norvik-replay-XXXXXX").string();
-  if (!mkdtemp(scratch.data())) return 2;
-  setenv("TMPDIR", scratch.c_str(), 1);
-  if (LLVMFuzzerInitialize) LLVMFuzzerInitialize(&argc, &argv);
+#ifdef FUZZ_HAS_INITIALIZE
+  LLVMFuzzerInitialize(&argc, &argv);
+#endif
   int inputs = 0;
   for (int i = 1; i < argc; ++i) {
     for (const fs::directory_entry& entry : fs::directory_iterator(argv[i])) {
@@ -26,7 +27,7 @@ int main(int argc, char** argv) {
       ++inputs;
     }
   }
-  fs::remove_all(scratch);
+  fs::remove_all(fuzzsupport::Scratch());
   std::printf("%d inputs, every property held\n", inputs);
   return inputs > 0 ? 0 : 1;
 }

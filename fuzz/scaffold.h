@@ -2,25 +2,32 @@
 
 // What every fuzz target shares: a throw-away folder for the targets that touch files
 // (in $TMPDIR when set, as fuzz/run.sh does, else in memory where there is room, since
-// the writers sync every file they replace), and the way a target reports a property
-// it found violated.
+// the writers sync every file they replace, else in the system's temporary folder), and
+// the way a target reports a property it found violated.
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 namespace fuzzsupport {
 
 inline const std::filesystem::path& Scratch() {
-  static const std::filesystem::path folder = [] {
-    const char* tmp = std::getenv("TMPDIR");
-    const char* base = tmp && *tmp ? tmp : std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
-    std::string pattern = std::string(base) + "/norvik-fuzz-XXXXXX";
-    if (!mkdtemp(pattern.data())) std::abort();
-    return std::filesystem::path(pattern);
+  namespace fs = std::filesystem;
+  static const fs::path folder = [] {
+    fs::path base = fs::temp_directory_path();  // $TMPDIR first
+#ifndef _WIN32
+    if (!std::getenv("TMPDIR") && fs::is_directory("/dev/shm")) base = "/dev/shm";
+#endif
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const fs::path candidate = base / ("norvik-fuzz-" + std::to_string(random()));
+      if (fs::create_directory(candidate)) return candidate;
+    }
+    std::abort();
   }();
   return folder;
 }

@@ -19,3 +19,5 @@ TEST_PACKAGES=(xvfb xdotool x11-utils imagemagick clang libclang-rt-14-dev)
 # The installed copy's checks: the validators of the menu entry and the metadata, the
 # Debian package's dependency tool, and setpriv to run the program as a user.
 INSTALL_CHECK_PACKAGES=(desktop-file-utils appstream dpkg-dev util-linux)
+# The Windows cross-build of the file services and Wine to run its tests.
+WINDOWS_TEST_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64)

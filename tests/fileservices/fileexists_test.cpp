@@ -1,28 +1,49 @@
 #include "fileservices/fileexists.h"
 
-#include <sys/stat.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
+#include "fileservices/hostpath.h"
 #include "support/tempdir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class FileExists : public testsupport::DriveFixture {};
+TEST(FileExists, onlyOrdinaryFiles_otherShapesNameNothing) {
+  testsupport::TempDir dir;
+  const std::string top = testsupport::ProgramPath(dir.path()) + "\\";
+  dir.writeFile("Game/norvik2.exe", "MZ");
+  fs::permissions(dir.writeFile("ro.txt", ""), fs::perms::owner_read);
+  std::vector<std::pair<std::string, bool>> rows = {
+      {top + "game\\NORVIK2.EXE", true}, {top + "ro.txt", true}, {top + "Game/../Game//.\\norvik2.exe", true},
+      {hostpath::ProgramFolder() + "\\" + TEST_PROGRAM_NAME, true}, {top + "Game", false}, {top + "missing.exe", false},
+      {top + "ro.txt\\", false}, {":\\vandrel\\norvik2\\gamedata\\norvik2.exe", false}, {"*:\\norvik2.exe", false},
+      {"vandrel\\norvik2\\gamedata\\norvik2.exe", false}, {"c::\\norvik2.exe", false}, {"\\\\server\\share\\x", false},
+      {"", false},
+  };
+#ifdef _WIN32
+  SetFileAttributesW(dir.writeFile("hidden.exe", "MZ").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  SetFileAttributesW(dir.writeFile("system.exe", "MZ").c_str(), FILE_ATTRIBUTE_SYSTEM);
+  rows.insert(rows.end(), {{top + "hidden.exe", false}, {top + "system.exe", false}});
+#endif
+  for (const auto& [path, exists] : rows) EXPECT_EQ(FileMisc::FileExists(path), exists) << path;
+}
 
-TEST_F(FileExists, onlyRegularFilesOnMappedDrives) {
+#ifndef _WIN32
+class OnDrives : public testsupport::DriveFixture {};
+
+TEST_F(OnDrives, fileExists_followsLinksOnMappedDrives) {
   const fs::path exe = writeOnDrive('c', "Vandrel/Norvik2/GameData/norvik2.exe", "MZ");
-  chmod(writeOnDrive('c', "ro.txt", "").c_str(), 0444);
   fs::create_symlink(exe, dir_.path() / "drive_c/link.exe");
   fs::create_symlink("nowhere", dir_.path() / "drive_c/dangling.exe");
   const std::pair<std::string, bool> rows[] = {
-      {"c:\\vandrel\\norvik2\\gamedata\\norvik2.exe", true}, {"C:/ro.txt", true}, {"c:\\link.exe", true},
-      {exe.string(), true}, {"c:\\vandrel\\norvik2\\gamedata", false}, {"c:\\dangling.exe", false},
-      {"c:\\missing.exe", false}, {"d:\\vandrel\\norvik2\\gamedata\\norvik2.exe", false},
-      {":\\vandrel\\norvik2\\gamedata\\norvik2.exe", false}, {"*:\\norvik2.exe", false},
-      {"vandrel\\norvik2\\gamedata\\norvik2.exe", false}, {"c:\\ro.txt\\", false}, {"", false},
+      {"c:\\vandrel\\norvik2\\gamedata\\norvik2.exe", true}, {"C:/link.exe", true}, {"c:\\dangling.exe", false},
+      {"d:\\vandrel\\norvik2\\gamedata\\norvik2.exe", false},
   };
   for (const auto& [path, exists] : rows) EXPECT_EQ(FileMisc::FileExists(path), exists) << path;
 }
+#endif
 
 }  // namespace

@@ -17,7 +17,7 @@ using hostpath::ToHostPath;
 class HostPath : public testsupport::DriveFixture {};
 
 TEST_F(HostPath, programPathsMapOntoTheDrives_otherShapesNameNothing) {
-  for (const char* file : {"Vandrel/Norvik2/GameData/norvik2.exe", "a/b/f", "caf\xE9/x", "prefs/x", "PREFS/x"})
+  for (const char* file : {"Vandrel/Norvik2/GameData/norvik2.exe", "a/b/f", "caf\xE9/x", "prefs/x", "PREFS/x", "\xE6\x97\xA5"})
     writeOnDrive('c', file, "");
   for (const char* drive : {"prefix/dosdevices/c:", "prefix/dosdevices/d:", "prefix/dosdevices/f:", "config/norvik-prefs-editor/dosdevices/d:"})
     fs::create_directories(dir_.path() / drive);
@@ -29,6 +29,7 @@ TEST_F(HostPath, programPathsMapOntoTheDrives_otherShapesNameNothing) {
       {"c:\\\\a//b\\/f", c + "/a/b/f"}, {"c:\\..\\..\\a\\.\\b\\..\\b\\f", c + "/a/b/f"}, {"c:\\a\\..\\..", c},
       {"c:\\CAF\xC9\\x", c + "/caf\xE9/x"},  // a name that is not UTF-8 on disk
       {"c:\\Prefs", c + "/PREFS"},           // two case variants: the first in listing order
+      {"c:\\?", c + "/?"},                   // a name outside the code page is no variant of "?"
       {"d:\\x", d + "/x"}, {"f:\\x", dir_.path().string() + "/prefix/dosdevices/f:/x"}, {"/", "/"}, {dir_.path().string() + "/PROGRAM\\DosDevices", exeFolder_.string() + "/dosdevices"},
       // Guards against a path of a bad shape resolving against the working folder or a drive.
       {"", {}}, {"vandrel\\x", {}}, {"c::\\x", {}}, {":\\x", {}}, {"ab:\\x", {}}, {"*:\\x", {}}, {"?:\\x", {}},

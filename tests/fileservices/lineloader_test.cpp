@@ -1,6 +1,8 @@
 #include "fileservices/lineloader.h"
 
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include "support/lines.h"
 #include "support/tempdir.h"
@@ -39,13 +41,18 @@ TEST(LineLoader, readsTheNonBlankLinesInFileOrder) {
 // too large for the list, and adding a line after the events asked the load to stop.
 TEST(LineLoader, refusesWhatIsNoReadablePrefsFile_andStopsWhenTold) {
   testsupport::TempDir dir;
-  mkfifo((dir.path() / "fifo").c_str(), 0644);
-  fs::create_symlink("/dev/zero", dir.path() / "zero");
   fs::resize_file(dir.writeFile("huge", ""), FileMisc::kMaxLoadBytes + 1);  // sparse: costs no disk
   dir.writeFile("three", "one\ntwo\nthree\n");
+#ifndef _WIN32
+  mkfifo((dir.path() / "fifo").c_str(), 0644);
+  fs::create_symlink("/dev/zero", dir.path() / "zero");
+#endif
   const std::tuple<std::string, LoadResult, Lines> rows[] = {
-      {"fifo", LoadResult::OpenFailed, {}}, {"zero", LoadResult::OpenFailed, {}}, {"", LoadResult::OpenFailed, {}},
-      {"missing", LoadResult::OpenFailed, {}}, {"huge", LoadResult::TooLarge, {}}, {"three", LoadResult::Stopped, {"one"}},
+      {"", LoadResult::OpenFailed, {}}, {"missing", LoadResult::OpenFailed, {}}, {"huge", LoadResult::TooLarge, {}},
+      {"three", LoadResult::Stopped, {"one"}},
+#ifndef _WIN32
+      {"fifo", LoadResult::OpenFailed, {}}, {"zero", LoadResult::OpenFailed, {}},
+#endif
   };
   for (const auto& [name, result, lines] : rows) {
     testsupport::CollectingSink sink;

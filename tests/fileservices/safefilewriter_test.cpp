@@ -1,9 +1,13 @@
 #include "fileservices/safefilewriter.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 
@@ -38,27 +42,46 @@ class SafeWriter : public ::testing::Test {
 };
 
 TEST_F(SafeWriter, writesEachLineWithCrLf_keepsTheMode_aLinkStaysALink) {
-  chmod(file_.c_str(), 0640);
   const std::string big(300 * 1024, 'b');  // more than the writer holds back at once
   EXPECT_TRUE(Save({"a = 1;", "", "b\x80;", big, "end"}));
   EXPECT_TRUE(testsupport::readFile(file_) == "a = 1;\r\n\r\nb\x80;\r\n" + big + "\r\nend\r\n");
-  EXPECT_EQ(fs::status(file_).permissions(), fs::perms(0640));
   EXPECT_EQ(Entries(), 1);
+#ifndef _WIN32
+  chmod(file_.c_str(), 0640);
+  EXPECT_TRUE(Save({}));
+  EXPECT_EQ(fs::status(file_).permissions(), fs::perms(0640));
   const fs::path link = dir_.path() / "linkPrefs.cs";
   fs::create_symlink(file_, link);
   EXPECT_TRUE(Save({}, link));
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(fs::file_size(file_), 0u);
+#endif
 }
 
 // Guards against a save that fails (or never commits) leaving a temporary file, or
-// anything but the old bytes; against root writing over a file the user made read-only;
-// and against a save creating a file that was not there.
+// anything but the old bytes; against root writing over a file the user made read-only
+// (or, on Windows, hidden or system); and against a save creating a file that was not there.
 TEST_F(SafeWriter, anythingThatFails_leavesTheOldFileAlone) {
+#ifdef _WIN32
+  const auto mark = [this](unsigned attributes) { SetFileAttributesW(file_.c_str(), attributes); };
+  const unsigned readOnly = FILE_ATTRIBUTE_READONLY, unmarked = FILE_ATTRIBUTE_NORMAL;
+#else
+  const auto mark = [this](unsigned mode) { chmod(file_.c_str(), mode); };
+  const unsigned readOnly = 0444, unmarked = 0644;
+#endif
+  const auto savedWhileMarked = [&](unsigned marks) {
+    mark(marks);
+    const bool saved = Save({"x"});
+    mark(unmarked);
+    return saved;
+  };
   const std::function<bool()> failures[] = {
       [&] { SetFaultHook([](Step s) { return s == Step::Write ? ENOSPC : 0; }); return Save({"new;", std::string(1 << 20, 'x')}); },
       [&] { SetFaultHook([](Step s) { return s == Step::Rename ? EIO : 0; }); return Save({"new;"}); },
-      [&] { chmod(file_.c_str(), 0444); const bool saved = Save({"x"}); chmod(file_.c_str(), 0644); return saved; },
+      [&] { return savedWhileMarked(readOnly); },
+#ifdef _WIN32
+      [&] { return savedWhileMarked(FILE_ATTRIBUTE_HIDDEN); }, [&] { return savedWhileMarked(FILE_ATTRIBUTE_SYSTEM); },
+#endif
       [&] { FileMisc::SafeFileWriter writer(testsupport::ProgramPath(file_)); return !writer.WriteLine("uncommitted;"); },
       [&] { return Save({"x"}, dir_.path() / "game/missing.cs") || fs::exists(dir_.path() / "game/missing.cs"); },
       [&] { return Save({"x"}, dir_.path() / "game") || FileMisc::SafeFileWriter("game\\xPrefs.cs").ok(); },
@@ -69,13 +92,16 @@ TEST_F(SafeWriter, anythingThatFails_leavesTheOldFileAlone) {
     EXPECT_EQ(testsupport::readFile(file_), kOld);
     EXPECT_EQ(Entries(), 1);
   }
+#ifndef _WIN32
   // Guards against an interrupted write being taken as a failed save.
   int calls = 0;
   SetFaultHook([&calls](Step step) { return step == Step::Write && calls++ % 2 == 0 ? EINTR : 0; });
   EXPECT_TRUE(Save({"x;", "y;"}));
   EXPECT_EQ(testsupport::readFile(file_), "x;\r\ny;\r\n");
+#endif
 }
 
+#ifndef _WIN32
 // Guards against the file size limit's signal ending the program in the middle of a save.
 TEST_F(SafeWriter, fileSizeLimit_failsCleanly) {
   const pid_t child = fork();
@@ -91,5 +117,6 @@ TEST_F(SafeWriter, fileSizeLimit_failsCleanly) {
   EXPECT_EQ(testsupport::readFile(file_), kOld);
   EXPECT_EQ(Entries(), 1);
 }
+#endif
 
 }  // namespace

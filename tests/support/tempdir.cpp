@@ -3,11 +3,14 @@
 #include "fileservices/codepage.h"
 #include "fileservices/hostpath.h"
 
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
@@ -15,18 +18,22 @@ namespace fs = std::filesystem;
 namespace testsupport {
 
 TempDir::TempDir() {
-  std::string pattern = (fs::temp_directory_path() / "norvik-test-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  root_ = pattern;
+  std::random_device random;
+  for (int attempt = 0; attempt < 100 && root_.empty(); ++attempt) {
+    const fs::path candidate = fs::temp_directory_path() / ("norvik-test-" + std::to_string(random()));
+    if (fs::create_directory(candidate)) root_ = candidate;
+  }
+  if (root_.empty()) throw std::runtime_error("no temporary folder");
+  fs::permissions(root_, fs::perms::owner_all);
 }
 
 TempDir::~TempDir() {
   std::error_code ec;
-  // Tests take write and search bits away; give them back so the folder can go.
+  // Tests take write and search bits away (on Windows: mark files read-only); give them
+  // back so the folder can go.
   for (auto it = fs::recursive_directory_iterator(root_, fs::directory_options::skip_permission_denied, ec);
        !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-    if (it->is_directory(ec) && !it->is_symlink(ec))
-      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    if (!it->is_symlink(ec)) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
   }
   fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, ec);
   fs::remove_all(root_, ec);
@@ -46,7 +53,21 @@ std::string readFile(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+#ifdef _WIN32
+std::string ProgramPath(const fs::path& host) { return codepage::Encode(host.u16string()); }
+
+fs::path HostName(const std::string& name) {
+  const std::u8string utf8(name.begin(), name.end());
+  try {
+    return fs::path(utf8);
+  } catch (const std::exception&) {
+    return fs::path(codepage::Decode(name));  // not UTF-8: code-page bytes as they stand
+  }
+}
+#else
 std::string ProgramPath(const fs::path& host) { return codepage::FromUtf8(host.string()); }
+
+fs::path HostName(const std::string& name) { return fs::path(name); }
 
 std::optional<bool> runWithoutRoot(const std::function<bool()>& check) {
   const pid_t child = fork();
@@ -84,5 +105,6 @@ fs::path DriveFixture::writeOnDrive(char letter, std::string_view relative,
   if (!fs::exists(exeFolder_ / "dosdevices" / (std::string(1, letter) + ":"))) makeDrive(letter);
   return dir_.writeFile(std::string("drive_") + letter + "/" + std::string(relative), bytes);
 }
+#endif
 
 }  // namespace testsupport

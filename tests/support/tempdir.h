@@ -32,6 +32,11 @@ std::string readFile(const std::filesystem::path& path);
 // A host path as the program names it (code-page text).
 std::string ProgramPath(const std::filesystem::path& host);
 
+// A name as a test writes it (UTF-8 where it is, else code-page bytes) as the host names
+// it: on POSIX the bytes themselves, on Windows their UTF-16.
+std::filesystem::path HostName(const std::string& name);
+
+#ifndef _WIN32
 // Runs `check` in a child process that has given up root (user and group 65534), so
 // that permission bits count as they do for a user. The check's verdict; nothing when
 // root cannot be given up. The folders the check uses must be open to other users.
@@ -52,5 +57,6 @@ class DriveFixture : public ::testing::Test {
   TempDir dir_;
   std::filesystem::path exeFolder_;
 };
+#endif
 
 }  // namespace testsupport

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstring>
 #include <set>
@@ -14,120 +13,10 @@
 
 #include "fileservices/codepage.h"
 #include "fileservices/hostpath.h"
+#include "fileservices/wildcard.h"
 
 namespace FindFileRecursive {
 namespace {
-
-// A pattern parsed once, so that a search over many thousand names does not parse it
-// again for each of them.
-//
-// Corner cases of the grammar, as decided for this program:
-//   "[" with no "]" after it is an ordinary character.
-//   "[]" is an empty list and matches no character; "[!]" matches any one character.
-//     A "]" can therefore not stand inside a list; outside one it matches itself.
-//   "-" at the start or end of a list is an ordinary member; "z-a" is the same range as
-//     "a-z". Inside a list "?", "*", "#" and a "!" that is not first are ordinary.
-class Pattern {
- public:
-  explicit Pattern(std::string_view pattern) {
-    for (std::size_t i = 0; i < pattern.size();) {
-      const char c = pattern[i];
-      Element e;
-      if (c == '*') {
-        e.kind = Kind::AnyRun;
-        while (i < pattern.size() && pattern[i] == '*') ++i;
-      } else if (c == '?') {
-        e.kind = Kind::AnyOne;
-        ++i;
-      } else if (c == '#') {
-        e.kind = Kind::Set;
-        for (int d = '0'; d <= '9'; ++d) e.Add(static_cast<unsigned char>(d));
-        ++i;
-      } else if (c == '[' && ParseList(pattern, i, e)) {
-        // ParseList moved `i` past the list.
-      } else {
-        e.kind = Kind::Literal;
-        e.literal = static_cast<unsigned char>(c);
-        ++i;
-      }
-      elements_.push_back(e);
-    }
-  }
-
-  // Every element but "*" takes exactly one character, so going back to the last star
-  // is enough: the match costs at most text length times pattern length.
-  bool Matches(std::string_view text) const {
-    const std::size_t n = elements_.size();
-    std::size_t t = 0, e = 0;
-    std::size_t starElement = n, starText = 0;
-    while (t < text.size()) {
-      if (e < n && elements_[e].kind == Kind::AnyRun) {
-        starElement = e++;
-        starText = t;
-      } else if (e < n && elements_[e].Takes(static_cast<unsigned char>(text[t]))) {
-        ++e;
-        ++t;
-      } else if (starElement != n) {
-        e = starElement + 1;
-        t = ++starText;
-      } else {
-        return false;
-      }
-    }
-    while (e < n && elements_[e].kind == Kind::AnyRun) ++e;
-    return e == n;
-  }
-
- private:
-  enum class Kind : unsigned char { Literal, AnyOne, AnyRun, Set };
-  struct Element {
-    Kind kind = Kind::Literal;
-    unsigned char literal = 0;
-    std::array<std::uint64_t, 4> bits{};
-
-    void Add(unsigned char c) { bits[c >> 6] |= std::uint64_t{1} << (c & 63); }
-    bool Takes(unsigned char c) const {
-      switch (kind) {
-        case Kind::Literal:
-          return c == literal;
-        case Kind::AnyOne:
-          return true;
-        case Kind::Set:
-          return (bits[c >> 6] >> (c & 63)) & 1;
-        case Kind::AnyRun:
-          break;
-      }
-      return false;
-    }
-  };
-
-  static bool ParseList(std::string_view pattern, std::size_t& i, Element& e) {
-    std::size_t k = i + 1;
-    const bool negated = k < pattern.size() && pattern[k] == '!';
-    if (negated) ++k;
-    const std::size_t close = pattern.find(']', k);
-    if (close == std::string_view::npos) return false;
-    e.kind = Kind::Set;
-    while (k < close) {
-      auto from = static_cast<unsigned char>(pattern[k]);
-      if (k + 2 < close && pattern[k + 1] == '-') {
-        auto to = static_cast<unsigned char>(pattern[k + 2]);
-        if (to < from) std::swap(from, to);
-        for (unsigned c = from; c <= to; ++c) e.Add(static_cast<unsigned char>(c));
-        k += 3;
-      } else {
-        e.Add(from);
-        ++k;
-      }
-    }
-    if (negated)
-      for (auto& word : e.bits) word = ~word;
-    i = close + 1;
-    return true;
-  }
-
-  std::vector<Element> elements_;
-};
 
 struct Entry {
   std::uint32_t hostOffset, hostLength;  // the name as the host stores it
@@ -264,7 +153,6 @@ class Walker {
       if (std::strchr(name, '\\')) continue;
       const unsigned char type = d->d_type;
       if (type != DT_DIR && type != DT_REG && type != DT_LNK && type != DT_UNKNOWN) continue;
-      needsDescriptor |= type != DT_REG;
       Entry e;
       e.type = type;
       e.hostOffset = static_cast<std::uint32_t>(frame.names.size());
@@ -276,9 +164,14 @@ class Walker {
         e.textLength = e.hostLength;
       } else {
         e.textOffset = static_cast<std::uint32_t>(frame.names.size());
-        codepage::AppendFromUtf8(frame.names, std::string(host));
+        // A name the code page cannot hold shows with a '?', which names no file.
+        if (!codepage::AppendFromUtf8(frame.names, std::string(host))) {
+          frame.names.resize(e.hostOffset);
+          continue;
+        }
         e.textLength = static_cast<std::uint32_t>(frame.names.size() - e.textOffset);
       }
+      needsDescriptor |= type != DT_REG;
       frame.entries.push_back(e);
     }
 
@@ -350,14 +243,6 @@ void FindFiles(std::string& folder, std::string_view folderPattern, std::string_
   const std::optional<std::string> host = hostpath::ToHostPath(folder);
   if (!host) return;
   Walker(folderPattern, namePattern, results).Run(folder, *host);
-}
-
-std::string StripNul(std::string_view buffer) {
-  return std::string(buffer.substr(0, buffer.find('\0')));
-}
-
-bool WildcardMatch(std::string_view text, std::string_view pattern) {
-  return Pattern(pattern).Matches(text);
 }
 
 }  // namespace FindFileRecursive

@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <vector>
 
 #include "fileservices/codepage.h"
+#include "fileservices/pathshape.h"
 #include "fileservices/settingsfolder.h"
 
 namespace hostpath {
@@ -19,10 +19,6 @@ std::string& OverriddenFolder() {
   static std::string folder;
   return folder;
 }
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 bool IsFolder(const std::string& hostPath) {
   struct stat st;
@@ -75,8 +71,8 @@ std::optional<std::string> FindCaseVariant(const std::string& folder, std::strin
     const std::string_view name = entry->d_name;
     if (name == "." || name == "..") continue;
     text.clear();
-    codepage::AppendFromUtf8(text, name);
-    if (!codepage::EqualsNoCase(text, part)) continue;
+    // A name the code page cannot hold reads with a '?' that stands for no one name.
+    if (!codepage::AppendFromUtf8(text, name) || !codepage::EqualsNoCase(text, part)) continue;
     const int order = best ? codepage::CompareForListing(text, bestText) : -1;
     if (order < 0 || (order == 0 && name < *best)) {
       best = std::string(name);
@@ -89,7 +85,7 @@ std::optional<std::string> FindCaseVariant(const std::string& folder, std::strin
 
 }  // namespace
 
-std::string ExecutableFolder() {
+HostPath ExecutableFolder() {
   if (!OverriddenFolder().empty()) return OverriddenFolder();
   static const std::string real = [] {
     char buffer[PATH_MAX];
@@ -105,53 +101,28 @@ std::string ExecutableFolder() {
 
 std::string ProgramFolder() { return codepage::FromUtf8(ExecutableFolder()); }
 
-void OverrideExecutableFolder(std::string hostFolder) {
+void OverrideExecutableFolder(HostPath hostFolder) {
   OverriddenFolder() = hostFolder.empty() ? std::string() : WithoutTrailingSlashes(hostFolder);
 }
 
-std::optional<std::string> ToHostPath(std::string_view programPath) {
-  // A NUL would silently cut the path short at the system call.
-  if (programPath.empty() || programPath.find('\0') != std::string_view::npos) return std::nullopt;
-
+std::optional<HostPath> ToHostPath(std::string_view programPath) {
   std::string host;  // without trailing slash; empty stands for "/"
-  std::size_t pos;
-  if (programPath[0] == '/') {
-    pos = 1;
-  } else if (programPath.size() >= 2 && IsAsciiLetter(programPath[0]) && programPath[1] == ':' &&
-             (programPath.size() == 2 || IsSeparator(programPath[2]))) {
-    std::optional<std::string> root = DriveRoot(programPath[0]);
-    if (!root) return std::nullopt;
-    host = std::move(*root);
-    pos = 2;
-  } else {
-    return std::nullopt;
+  switch (pathshape::ShapeOf(programPath)) {
+    case pathshape::Shape::Host:
+      break;
+    case pathshape::Shape::Drive:
+      if (std::optional<std::string> root = DriveRoot(programPath[0])) {
+        host = std::move(*root);
+        break;
+      }
+      return std::nullopt;
+    case pathshape::Shape::None:
+      return std::nullopt;
   }
 
-  struct Level {
-    std::size_t length;  // of `host` before the part was added
-    bool existed;        // whether the folder the part was added to exists
-  };
-  std::vector<Level> levels;
   bool exists = true;
   std::string candidate;
-
-  while (pos < programPath.size()) {
-    while (pos < programPath.size() && IsSeparator(programPath[pos])) ++pos;
-    std::size_t end = pos;
-    while (end < programPath.size() && !IsSeparator(programPath[end])) ++end;
-    const std::string_view part = programPath.substr(pos, end - pos);
-    pos = end;
-    if (part.empty() || part == ".") continue;
-    if (part == "..") {
-      if (!levels.empty()) {
-        host.resize(levels.back().length);
-        exists = levels.back().existed;
-        levels.pop_back();
-      }
-      continue;
-    }
-
-    levels.push_back({host.size(), exists});
+  for (const std::string_view part : pathshape::Parts(programPath)) {
     const std::string utf8 = codepage::ToUtf8(part);
     if (exists) {
       candidate = host + '/' + utf8;
@@ -174,7 +145,7 @@ std::optional<std::string> ToHostPath(std::string_view programPath) {
   }
 
   if (host.empty()) host = "/";
-  if (IsSeparator(programPath.back()) && host.back() != '/') host += '/';
+  if (pathshape::IsSeparator(programPath.back()) && host.back() != '/') host += '/';
   return host;
 }
 

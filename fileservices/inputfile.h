@@ -1,0 +1,31 @@
+#pragma once
+
+// A file opened for reading, shared by the line loader and the settings file.
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace fileservices_internal {
+
+// Opens the file at the program path `path` for reading. Only an ordinary file on a disk
+// is opened, and opening never waits: a folder, a FIFO, a device or a pipe is refused.
+class InputFile {
+ public:
+  explicit InputFile(std::string_view path);
+  ~InputFile();
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  bool isOpen() const { return handle_ != -1; }
+  // The size when it was opened; it may grow or shrink while it is read.
+  std::uint64_t size() const { return size_; }
+  // Reads up to `n` bytes into `buffer`: the count read, 0 at the end, -1 on failure.
+  std::ptrdiff_t Read(char* buffer, std::size_t n);
+
+ private:
+  std::intptr_t handle_ = -1;  // a descriptor, or a Windows handle
+  std::uint64_t size_ = 0;
+};
+
+}  // namespace fileservices_internal
