@@ -117,6 +117,25 @@ shows() {
   else [ "$(wc -l <<<"$colours")" -ge "$6" ] || fail "$1 at $geometry shows fewer than $6 colours"; fi
 }
 
+# A box is wide enough for its whole title and centred on the main window, or on the
+# screen before the main window is shown.
+placed() {
+  local id geometry x y w h cx cy
+  id=$(xdotool search --onlyvisible --name "^$1\$" | head -n 1)
+  geometry=$(xdotool getwindowgeometry --shell "$id")
+  eval "$(sed 's/^/local /' <<<"$geometry")"
+  x=$X y=$Y w=$WIDTH h=$HEIGHT
+  if [ -n "${main:-}" ]; then
+    eval "$(xdotool getwindowgeometry --shell "$main" | sed 's/^/local main_/')"
+    cx=$((main_X + main_WIDTH / 2)) cy=$((main_Y + main_HEIGHT / 2))
+  else
+    cx=512 cy=384
+  fi
+  [ $((x + w / 2 - cx)) -ge -2 ] && [ $((x + w / 2 - cx)) -le 2 ] && [ $((y + h / 2 - cy)) -ge -2 ] &&
+    [ $((y + h / 2 - cy)) -le 2 ] || fail "'$1' at ${x},${y} ${w}x${h} is not centred on ${cx},${cy}"
+  [ "$w" -ge $((${#1} * 8 + 60)) ] || fail "'$1' is ${w} pixels wide, too narrow for its title"
+}
+
 # A Yes/No question must be answered: Escape leaves it open.
 still_open() {
   xdotool key Escape
@@ -126,12 +145,14 @@ still_open() {
 
 win=$(wait_window "Disclaimer")
 shot disclaimer
+placed Disclaimer
 still_open Disclaimer
 xdotool key alt+y
 
 if $installed; then
   wait_window "Drive letter for Norvik" >/dev/null
   shot drive-prompt
+  placed "Drive letter for Norvik"
   xdotool type "$letter"
   xdotool key Return
 fi
@@ -184,11 +205,18 @@ shot typed
 click_at 4440 2520 2055 375  # Command2(0), Change
 wait_window "Syntax Error" >/dev/null
 shot syntax-error
-xdotool key Return
+placed "Syntax Error"
+xdotool key Escape  # an OK box takes Escape for OK
 sleep 0.5
 
 # Reload asks first; Yes saves and shows the file list again. Then Save & Exit, with
 # nothing left to save, ends the program.
+main=$(wait_window "Norvik2 - Prefs Editor ... AudioPrefs.cs")
+click_at 4440 3000 2055 375  # Command3, Save & Exit: Escape answers Cancel and nothing ends
+wait_window "Save Changes" >/dev/null
+placed "Save Changes"
+xdotool key Escape
+sleep 0.5
 main=$(wait_window "Norvik2 - Prefs Editor ... AudioPrefs.cs")
 click_at 2400 3000 2055 375  # Command1, Reload Prefs
 wait_window "Save Changes" >/dev/null
@@ -197,6 +225,7 @@ still_open "Save Changes"
 xdotool key alt+y
 wait_window "Success" >/dev/null
 shot success
+placed Success
 xdotool key Return
 main=$(wait_window "Norvik2 - Prefs Editor")
 click_at 4440 3000 2055 375  # Command3, Save & Exit

@@ -1,12 +1,8 @@
 // The window's handlers, for what the soak test's random steps do not show: the tool
 // tip, the refusals, the boxes word for word, loads that fail or are interrupted, closing.
 
-#include <sys/stat.h>
-
 #include <QTest>
 #include <QTimer>
-#include <chrono>
-#include <thread>
 
 #include "support/editor_fixture.h"
 #include "support/lines.h"
@@ -132,6 +128,7 @@ TEST_F(Form1Test, theBoxesWordForWord) {
       {"Invalid Drive Letter", "Drive  Q  does not hold the direcotry to Norvik2.\r\nWould you like to select another drive?",
        MsgIcon::Error, MsgButtons::YesNo},
   };
+  EXPECT_EQ(form_->Label3->toolTip(), QStringLiteral("Visit Stormwarden"));
   ASSERT_EQ(dialogs_.boxes().size(), std::size(boxes));
   for (std::size_t i = 0; i < std::size(boxes); ++i) {
     const auto& [title, text, icon, buttons] = boxes[i];
@@ -243,21 +240,6 @@ TEST_F(Form1Test, anErrorInAHandler_isShownAndEndsTheProgram) {
   EXPECT_EQ(fatalErrors_, 1);
   EXPECT_TRUE(dialogs_.boxes()[1].text == QStringLiteral("out of room") && dialogs_.boxes()[1].icon == MsgIcon::Error);
   Run({"shown=0", kLines});
-}
-
-TEST_F(Form1Test, projectLink_handsTheAddressToTheDesktopAndChangesNothing) {
-  const fs::path record = dir_.path() / "opened.txt";
-  const fs::path opener = dir_.writeFile("bin/xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > '" + record.string() + "'\n");
-  chmod(opener.c_str(), 0755);
-  const std::string path = getenv("PATH") ? getenv("PATH") : "";
-  setenv("PATH", opener.parent_path().c_str(), 1);
-  form_->Label3_Click();
-  setenv("PATH", path.c_str(), 1);
-  for (int i = 0; i < 200 && !fs::exists(record); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_EQ(testsupport::readFile(record), "https://stormwarden.example/");
-  EXPECT_EQ(form_->Label3->toolTip(), QStringLiteral("Visit Stormwarden"));
-  Run({"items=... ClientPrefs.cs|... mods\\AiPrefs.cs", "text=", "caption="});
 }
 
 }  // namespace
