@@ -65,10 +65,7 @@ ListBox::ListBox(QWidget* parent) : QAbstractItemView(parent), model_(new ListMo
           [this] { takeSelectionFromView(); });
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this] { takeSelectionFromView(); });
-  connect(this, &QAbstractItemView::clicked, this, [this] {
-    takeSelectionFromView();
-    emit Click();
-  });
+  connect(this, &QAbstractItemView::clicked, this, &ListBox::Click);
   connect(this, &QAbstractItemView::doubleClicked, this, [this] { emit DblClick(); });
   // A removed last item may have set the size of all.
   connect(model_, &QAbstractItemModel::rowsRemoved, this, [this] {
@@ -470,7 +467,6 @@ QString ListBox::Text() const { return List(listIndex_); }
 void ListBox::keyPressEvent(QKeyEvent* event) {
   const int before = listIndex_;
   QAbstractItemView::keyPressEvent(event);
-  takeSelectionFromView();
   if (listIndex_ != before && listIndex_ >= 0) emit Click();
 }
 

@@ -15,8 +15,10 @@ TEST(QtDialogsTest, escapeAndClose_answerOnlyWhereTheBoxHasAnEscapeAnswer) {
   ui::QtDialogs dialogs;
   for (const auto& [buttons, answer] : {std::pair{ui::MsgButtons::OK, ui::kAnswerOK}, {ui::MsgButtons::YesNo, ui::kAnswerYes},
                                         {ui::MsgButtons::YesNoCancel, ui::kAnswerCancel}}) {
-    QTimer::singleShot(0, [] {  // Escape, then a close request, then the default button
+    QTimer::singleShot(0, [buttons] {  // Escape, then a close request, then the default button
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      const Qt::WindowFlags flags = box->windowFlags();  // a Yes/No box asks for no close button
+      EXPECT_EQ(flags.testFlag(Qt::CustomizeWindowHint) && !flags.testFlag(Qt::WindowCloseButtonHint), buttons == ui::MsgButtons::YesNo);
       QTest::keyClick(box, Qt::Key_Escape);
       if (box->isVisible()) box->windowHandle()->close();
       if (box->isVisible()) box->defaultButton()->click();
