@@ -3,6 +3,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <sys/resource.h>
 #include <sys/stat.h>
 #endif
 
@@ -162,6 +163,17 @@ TEST(FindFiles, folderGetsOneBackslash_unreadableFoldersAndFilesAreSkipped) {
   }
 #ifndef _WIN32
   testsupport::TempDir dir;
+  // Guards against a search that keeps a descriptor per folder it has left.
+  for (int i = 0; i < 80; ++i) Lay(dir.path(), {"wide/d" + std::to_string(i) + "/xPrefs.cs"});
+  rlimit limit{}, low{};
+  getrlimit(RLIMIT_NOFILE, &limit);
+  low = {48, limit.rlim_max};
+  setrlimit(RLIMIT_NOFILE, &low);
+  std::string wide = testsupport::ProgramPath(dir.path() / "wide");
+  Paths found;
+  FindFiles(wide, "*", "*Prefs.cs", found);
+  setrlimit(RLIMIT_NOFILE, &limit);
+  EXPECT_EQ(found.size(), 80u);
   Lay(dir.path(), {"g/aPrefs.cs", "g/locked/lockedPrefs.cs", "g/secretPrefs.cs", "g/zPrefs.cs"});
   chmod((dir.path() / "g/locked").c_str(), 0);
   chmod((dir.path() / "g/secretPrefs.cs").c_str(), 0);

@@ -29,6 +29,8 @@ TEST(ReadIniValue, findsTheKeyOfTheSection) {
   };
   testsupport::TempDir dir;
   EXPECT_EQ(Read(dir.path() / "missing.ini"), "");
+  const std::string az = testsupport::ProgramPath(dir.writeFile("az.ini", "[a@Z[]\n@`Z=v"));
+  EXPECT_TRUE(FileMisc::ReadIniValue("A@z[", "@`z", az) == "v" && FileMisc::ReadIniValue("a`z[", "@`z", az).empty());
   for (const auto& [bytes, value] : rows)
     EXPECT_EQ(Read(dir.writeFile("NorvikPrefs.ini", bytes)), value) << bytes.substr(0, 60);
 }
