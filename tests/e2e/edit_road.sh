@@ -53,7 +53,7 @@ chmod 777 "$work/opened"
 printf '#!/bin/sh\nprintf "%%s" "$1" > "%s/opened/address"\n' "$work" >"$work/bin/xdg-open"
 chmod 755 "$work/bin" "$work/bin/xdg-open"
 cp -r "$sample/." "$drive/"
-run_as=(env PATH="$work/bin:$PATH")
+run_as=(env)
 if $installed; then
   home=$work/home
   letter=g
@@ -65,7 +65,7 @@ if $installed; then
     chown -R 65534:65534 "$home" "$drive"
     run_as=(setpriv --reuid=65534 --regid=65534 --clear-groups env)
   fi
-  run_as+=(-u XDG_CONFIG_HOME -u WINEPREFIX HOME="$home")
+  run_as+=(-u XDG_CONFIG_HOME -u WINEPREFIX HOME="$home" PATH="$work/bin:$PATH")
   "${run_as[@]}" test -w "$(dirname "$program")" && { echo "FAIL: the program's folder can be written" >&2; exit 1; }
 else
   # A copy of the program with drive c: beside it; no Wine prefix or configuration folder.
@@ -75,7 +75,7 @@ else
   mkdir -p "$work/dosdevices"
   ln -s "$drive" "$work/dosdevices/c:"
   settings=$work/NorvikPrefs.ini
-  run_as+=(WINEPREFIX="$work/no-wine-prefix" XDG_CONFIG_HOME="$work/no-config")
+  run_as+=(WINEPREFIX="$work/no-wine-prefix" XDG_CONFIG_HOME="$work/no-config" PATH="$work/bin:$PATH")
 fi
 unset QT_QPA_PLATFORM
 
