@@ -62,10 +62,10 @@ class Walker {
 
   void Run(const std::string& folderText, const std::string& hostFolder) {
     text_ = folderText;
+    const int fd = open(hostFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // The folder's host path ends in its one slash ("/" for the root): entries add theirs.
     host_ = hostFolder;
-    while (host_.size() > 1 && host_.back() == '/') host_.pop_back();
-    const int fd = open(host_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (host_ == "/") host_.clear();
+    if (host_.ends_with('/')) host_.pop_back();
     if (fd < 0 || !Enter(fd)) return;
 
     while (depth_ > 0) {
