@@ -118,14 +118,14 @@ shows() {
 }
 
 # A box is wide enough for its whole title and centred on the main window, or on the
-# screen before the main window is shown.
+# screen before the main window is shown (and the main window itself, given "screen").
 placed() {
   local id geometry x y w h cx cy
   id=$(xdotool search --onlyvisible --name "^$1\$" | head -n 1)
   geometry=$(xdotool getwindowgeometry --shell "$id")
   eval "$(sed 's/^/local /' <<<"$geometry")"
   x=$X y=$Y w=$WIDTH h=$HEIGHT
-  if [ -n "${main:-}" ]; then
+  if [ -n "${main:-}" ] && [ "${2:-}" != screen ]; then
     eval "$(xdotool getwindowgeometry --shell "$main" | sed 's/^/local main_/')"
     cx=$((main_X + main_WIDTH / 2)) cy=$((main_Y + main_HEIGHT / 2))
   else
@@ -159,6 +159,7 @@ fi
 
 main=$(wait_window "Norvik2 - Prefs Editor")
 shot main-window
+placed "Norvik2 - Prefs Editor" screen
 [ "$(xdotool getwindowgeometry "$main" | sed -n 's/ *Geometry: //p')" = 442x235 ] ||
   fail "the window is not 6630 by 3525 twips: $(xdotool getwindowgeometry "$main")"
 sleep 0.5

@@ -118,6 +118,8 @@ const TreeRow kTrees[] = {
     {"fifosDevicesAndDanglingLinksAreNoFiles",
      {"g/fifoPrefs.cs |", "g/zeroPrefs.cs -> /dev/zero", "g/danglingPrefs.cs -> nowhere"}, {}},
     {"newlineInName", {"g/new\nlinePrefs.cs"}, {{"new\nlinePrefs.cs", ""}}},
+    {"linkDeeperThanTheFoldersHeldOpen", {"g/" + Deep("/") + "aPrefs.cs", "g/" + Deep("/") + "bPrefs.cs -> aPrefs.cs"},
+     {{Deep("\\") + "aPrefs.cs", ""}, {Deep("\\") + "bPrefs.cs", "g/" + Deep("/") + "aPrefs.cs"}}},
     // Guards against "..\outPrefs.cs" in the game folder opening (and saving) the file
     // outside it: no program path can name a name that holds a backslash.
     {"backslashInName", {"g/a\\bPrefs.cs", "g/..\\outPrefs.cs", "outPrefs.cs", "g/sub\\dir/inPrefs.cs", "g/zPrefs.cs"},

@@ -45,6 +45,8 @@ TEST_F(ListBoxTest, insertMovesTheSelectionWithItsItem_removingItLeavesNoSelecti
   list_.RemoveItem(7);  // out of range: nothing
   EXPECT_EQ(list_.List(0) + list_.List(1) + list_.List(2) + list_.List(3), QStringLiteral("b1Cd3"));
   EXPECT_TRUE(list_.ListIndex() == -1 && list_.Text().isEmpty() && !list_.selectionModel()->hasSelection());
+  list_.SetListIndex(0);
+  EXPECT_TRUE(list_.selectionModel()->isSelected(list_.model()->index(0, 0)) && list_.currentIndex().row() == 0);
   EXPECT_EQ(clicks.count(), 0);
 }
 
