@@ -164,7 +164,6 @@ QString QtDialogs::InputBox(const QString& prompt, const QString& title) {
   box.setInputMode(QInputDialog::TextInput);
   box.setWindowTitle(title);
   box.setLabelText(displayText(prompt));
-  box.setTextValue(QString());
   if (box.exec() != QDialog::Accepted) return QString();
   return box.textValue();
 }

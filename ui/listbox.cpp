@@ -160,18 +160,13 @@ void ListBox::updateGeometries() {
 
   horizontalScrollBar()->setSingleStep(item.width());
   horizontalScrollBar()->setPageStep(viewport()->width());
-  // With both bars shown as needed, a bar that only the other one's width calls for
-  // would make the two take turns appearing: decide from the area without bars.
+  // Both bars are shown as needed: a bar that only the other one's width calls for would
+  // make the two take turns appearing, so decide from the area without bars.
   const QSize area = contentsRect().marginsRemoved(viewportMargins()).size();
   const bool verticalWanted = contentHeight > area.height();
   const int barWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, verticalScrollBar());
   const bool horizontalWanted = item.width() > area.width() - (verticalWanted ? barWidth : 0);
-  const bool bothAsNeeded = verticalScrollBarPolicy() == Qt::ScrollBarAsNeeded &&
-                            horizontalScrollBarPolicy() == Qt::ScrollBarAsNeeded;
-  if (bothAsNeeded && !horizontalWanted)
-    horizontalScrollBar()->setRange(0, 0);
-  else
-    horizontalScrollBar()->setRange(0, std::max(0, item.width() - viewport()->width()));
+  horizontalScrollBar()->setRange(0, horizontalWanted ? std::max(0, item.width() - viewport()->width()) : 0);
 
   QAbstractItemView::updateGeometries();
 }

@@ -111,6 +111,11 @@ TEST_F(ListBoxTest, layout_everyRowCanBeScrolledToAndFoundAgain) {
     EXPECT_FALSE(list_.indexAt(rowRect(100).center() + QPoint(0, height)).isValid());
     EXPECT_EQ(rowRect(100 - visible + 1).top() / height, 0);
   }
+  // A larger font makes fewer rows fit.
+  const int before = list_.verticalScrollBar()->maximum();
+  list_.setFont(QFont(list_.font().family(), list_.font().pointSize() * 3));
+  QTest::qWait(0);
+  EXPECT_GT(list_.verticalScrollBar()->maximum(), before);
   list_.Clear();
   QTest::qWait(0);
   EXPECT_TRUE(list_.verticalScrollBar()->maximum() == 0 && list_.horizontalScrollBar()->maximum() == 0);
