@@ -12,7 +12,7 @@
 # --installed: PROGRAM runs where it is installed, as a user who cannot write its folder
 # (nobody, when run as root) with a home of its own; the sample is drive g: of that home's
 # Wine prefix, typed at the drive prompt, and the settings file lands in ~/.config.
-set -euo pipefail
+set -Eeuo pipefail
 
 installed=false
 [ "${1:-}" = --installed ] && { installed=true; shift; }
@@ -33,6 +33,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'fail "line $LINENO: $BASH_COMMAND"' ERR
 
 fail() {
   echo "FAIL: $*" >&2
@@ -109,12 +110,19 @@ click_at() {
 
 # Fails unless the control's rectangle in the window's picture shows colour $6 (#RRGGBB),
 # or at least $6 colours when it is a number.
+# A busy machine may not have painted the window yet: the picture is taken anew a few
+# times before the check fails.
 shows() {
-  local geometry colours
+  local geometry colours try
   geometry="$(( ($4 + 7) / 15 ))x$(( ($5 + 7) / 15 ))+$(( ($2 + 7) / 15 ))+$(( ($3 + 7) / 15 ))"
-  colours=$(convert "$work/window.png" -crop "$geometry" +repage -unique-colors -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}')
-  if [[ $6 == \#* ]]; then grep -qx "$6" <<<"$colours" || fail "$1 at $geometry does not show $6"
-  else [ "$(wc -l <<<"$colours")" -ge "$6" ] || fail "$1 at $geometry shows fewer than $6 colours"; fi
+  for try in 1 2 3 4 5 6; do
+    colours=$(convert "$work/window.png" -crop "$geometry" +repage -unique-colors -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}')
+    if [[ $6 == \#* ]]; then grep -qx "$6" <<<"$colours" && return 0
+    else [ "$(wc -l <<<"$colours")" -ge "$6" ] && return 0; fi
+    sleep 0.5
+    import -window "$main" "$work/window.png"
+  done
+  fail "$1 at $geometry does not show ${6/#[0-9]*/$6 colours}"
 }
 
 # A box is wide enough for its whole title and centred on the main window, or on the
