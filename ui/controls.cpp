@@ -106,7 +106,12 @@ void TextBox::SetText(const QString& text) { setText(text); }
 
 void TextBox::SetCharacterSet(std::function<bool(char32_t)> holds) {
   validator_->holds = std::move(holds);
-  setText(text());
+  // The text already in the box goes by the new set too (setting the same text again
+  // would change nothing).
+  QString current = text();
+  int cursor = static_cast<int>(current.size());
+  validator_->validate(current, cursor);
+  setText(current);
 }
 
 void TextBox::keyPressEvent(QKeyEvent* event) {

@@ -11,7 +11,9 @@
 // guards against Alt with a letter typing the letter when no button takes it.
 TEST(TextBox, holdsOneLineOfItsCharacterSet_anAltChordTypesNothing) {
   ui::TextBox box(nullptr);
+  box.SetText(QStringLiteral("\u03A9 typed before"));
   box.SetCharacterSet([](char32_t c) { return c <= 0xFF; });
+  EXPECT_EQ(box.Text(), QStringLiteral("? typed before"));
   box.show();
   box.SetText(QStringLiteral("first\r\nsecond"));
   EXPECT_EQ(box.Text(), QStringLiteral("first"));
@@ -20,7 +22,7 @@ TEST(TextBox, holdsOneLineOfItsCharacterSet_anAltChordTypesNothing) {
   box.SetText(QString(40000, u'x'));  // guards against keeping only the first 32767
   EXPECT_EQ(box.Text().size(), 40000);
   box.clear();
-  for (const QString c : {QStringLiteral("a"), QStringLiteral("\u03A9"), QStringLiteral("\u00FF")}) {
+  for (const QString& c : {QStringLiteral("a"), QStringLiteral("\u03A9"), QStringLiteral("\u00FF")}) {
     QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, c);
     QApplication::sendEvent(&box, &key);
   }

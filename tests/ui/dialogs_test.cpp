@@ -1,6 +1,7 @@
 #include "ui/dialogs.h"
 
 #include <QApplication>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -24,5 +25,15 @@ TEST(QtDialogsTest, escapeAndClose_answerOnlyWhereTheBoxHasAnEscapeAnswer) {
       if (box->isVisible()) box->defaultButton()->click();
     });
     EXPECT_EQ(dialogs.MsgBox(QStringLiteral("Text"), QStringLiteral("Title"), ui::MsgIcon::None, buttons), answer);
+  }
+  // The input box shows its prompt, CR LF as a line break; Cancel gives the empty text.
+  for (const QString& typed : {QStringLiteral("g"), QString()}) {
+    QTimer::singleShot(0, [typed] {
+      auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+      EXPECT_TRUE(box->labelText() == QStringLiteral("one\ntwo") && box->textValue().isEmpty());
+      box->setTextValue(QStringLiteral("g"));
+      typed.isNull() ? box->reject() : box->accept();
+    });
+    EXPECT_EQ(dialogs.InputBox(QStringLiteral("one\r\ntwo"), QStringLiteral("Title")), typed);
   }
 }
