@@ -44,8 +44,8 @@ TEST_F(HostPath, programPathsMapOntoTheDrives_otherShapesNameNothing) {
 TEST_F(HostPath, settingsFolder_besideTheProgram_elseInTheConfigurationFolder) {
   EXPECT_EQ(hostpath::SettingsFolder(), exeFolder_.string());
   const fs::path config = dir_.path() / "home/.config/norvik-prefs-editor";
-  fs::create_directories(config.parent_path());
-  for (const char* folder : {"", "home/.config"}) chmod((dir_.path() / folder).c_str(), 0777);
+  fs::create_directories(dir_.path() / "home");  // ~/.config is made too
+  for (const char* folder : {"", "home"}) chmod((dir_.path() / folder).c_str(), 0777);
   chmod(exeFolder_.c_str(), 0555);
   setenv("XDG_CONFIG_HOME", (config.parent_path().string() + "/").c_str(), 1);
   const std::optional<bool> ok = testsupport::runWithoutRoot(
