@@ -32,7 +32,6 @@ QColor SystemMenuTextColor() {
 }
 
 Button::Button(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
-  setAutoDefault(false);
   connect(this, &QPushButton::clicked, this, &Button::Click);
 }
 

@@ -57,7 +57,6 @@ ListBox::ListBox(QWidget* parent) : QAbstractItemView(parent), model_(new ListMo
   setModel(model_);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setAttribute(Qt::WA_MacShowFocusRect);
 
   // The view moves its current item before it selects it: follow both.

@@ -1,5 +1,6 @@
 #include "ui/listbox.h"
 
+#include <QAbstractItemModelTester>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -17,13 +18,17 @@ class ListBoxTest : public ::testing::Test {
   }
   void fill(int count) {
     list_.Clear();
-    for (int i = 0; i < count; ++i) list_.AddItem(QString(QChar(u'a' + i % 26)) + QString::number(i));
+    std::vector<QString> items;
+    for (int i = 0; i < count; ++i) items.push_back(QString(QChar(u'a' + i % 26)) + QString::number(i));
+    list_.AddItems(std::move(items));
     QTest::qWait(0);  // the view lays the rows out before the next input
   }
   QRect rowRect(int row) const { return list_.visualRect(list_.model()->index(row, 0)); }
   bool inView(int row) const { return rowRect(row).top() >= 0 && rowRect(row).bottom() < list_.viewport()->height(); }
 
   ui::ListBox list_{nullptr};
+  // Every change of the items must be announced as the views expect it.
+  QAbstractItemModelTester tester_{list_.model(), QAbstractItemModelTester::FailureReportingMode::Fatal};
 };
 
 // The commit of an edit inserts the new line before the selected one, then removes the
@@ -111,6 +116,9 @@ TEST_F(ListBoxTest, layout_everyRowCanBeScrolledToAndFoundAgain) {
     EXPECT_FALSE(list_.indexAt(rowRect(100).center() + QPoint(0, height)).isValid());
     EXPECT_EQ(rowRect(100 - visible + 1).top() / height, 0);
   }
+  list_.RemoveItem(100);  // the wide row goes, and with it the room for it
+  QTest::qWait(0);
+  EXPECT_EQ(list_.horizontalScrollBar()->maximum(), 0);
   // A larger font makes fewer rows fit.
   const int before = list_.verticalScrollBar()->maximum();
   list_.setFont(QFont(list_.font().family(), list_.font().pointSize() * 3));
