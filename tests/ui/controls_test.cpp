@@ -3,9 +3,22 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+// A click on a label is a press and a release inside it; a release alone is none.
+TEST(Label, clickIsAPressAndAReleaseInside) {
+  ui::Label label(QStringLiteral("x"), nullptr);
+  label.resize(40, 20);
+  QSignalSpy clicks(&label, &ui::Label::Click);
+  QTest::mouseClick(&label, Qt::LeftButton, {}, QPoint(5, 5));
+  QTest::mouseRelease(&label, Qt::LeftButton, {}, QPoint(5, 5));
+  QTest::mousePress(&label, Qt::LeftButton, {}, QPoint(5, 5));
+  QTest::mouseRelease(&label, Qt::LeftButton, {}, QPoint(90, 5));
+  EXPECT_EQ(clicks.count(), 1);
+}
 
 // The box holds one line of the characters it may hold, whichever way the text came in;
 // guards against Alt with a letter typing the letter when no button takes it.
