@@ -237,9 +237,7 @@ QModelIndex ListBox::moveCursor(CursorAction action, Qt::KeyboardModifiers) {
     case MoveLeft:
     case MoveRight: break;
   }
-  if (action == MoveUp || action == MovePrevious || action == MoveDown || action == MoveNext) {
-    if (target < 0 || target >= count) return current;
-  }
+  // Past either end the selection stays on the first or the last row.
   return model_->index(std::clamp(target, 0, count - 1));
 }
 
@@ -312,11 +310,8 @@ void ListBox::paintEvent(QPaintEvent* event) {
     option.rect = rowRect(row);
     option.state = state;
     if (selectionModel()->isSelected(index)) option.state |= QStyle::State_Selected;
-    if (enabled) {
-      const bool itemEnabled = model_->flags(index) & Qt::ItemIsEnabled;
-      if (!itemEnabled) option.state &= ~QStyle::State_Enabled;
-      option.palette.setCurrentColorGroup(itemEnabled ? QPalette::Normal : QPalette::Disabled);
-    }
+    // Every item is enabled; a disabled list draws them all disabled.
+    if (enabled) option.palette.setCurrentColorGroup(QPalette::Normal);
     option.state.setFlag(QStyle::State_MouseOver, row == hoverRow_);
     itemDelegateForIndex(index)->paint(&painter, option, index);
     if (focus && row == focusRow) drawFocusFrame(painter, option);
