@@ -20,7 +20,7 @@ program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")  # it runs from /
 sample=$2
 shots=${3:-}
 
-for tool in Xvfb xdotool import convert; do
+for tool in Xvfb xdotool xmodmap import convert; do
   command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }
 done
 
@@ -209,7 +209,14 @@ click_at 10 2040 6600 285
 click_at 2400 2520 2055 375  # Command2(1), Cancel
 click_at 10 2040 6600 285
 xdotool key ctrl+a
-xdotool type --delay 5 '$pref::Audio::masterVolume = 0.25 Ω'
+xdotool type --delay 5 '$pref::Audio::masterVolume = 0.25 '
+# xdotool types a character missing from the keymap through a key it binds and unbinds
+# at once, and the program can read the key after it was unbound. Bind a spare key for
+# good first, so that Ω is an ordinary key press.
+spare=$(xmodmap -pke | awk 'NF == 3 && !spare { spare = $2 } END { print spare }')
+xmodmap -e "keycode $spare = Greek_OMEGA"
+sleep 0.5
+xdotool key Greek_OMEGA
 shot typed
 click_at 4440 2520 2055 375  # Command2(0), Change
 wait_window "Syntax Error" >/dev/null
