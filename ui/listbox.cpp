@@ -179,10 +179,6 @@ void ListBox::scrollTo(const QModelIndex& index, ScrollHint hint) {
   const QRect rect = visualRect(index);
   if (!rect.isValid()) return;
   const QRect area = viewport()->rect();
-  if (hint == EnsureVisible && area.contains(rect)) {
-    viewport()->update(rect);
-    return;
-  }
   if (hint == EnsureVisible) {
     if (rect.top() < area.top()) hint = PositionAtTop;
     else if (rect.bottom() > area.bottom()) hint = PositionAtBottom;
@@ -242,18 +238,10 @@ QModelIndex ListBox::moveCursor(CursorAction action, Qt::KeyboardModifiers) {
 }
 
 void ListBox::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) {
-  const QRect area = rect.normalized();
-  int first = rowAt(area.top());
-  int last = rowAt(area.bottom());
+  // A list of single selection is only ever asked for the row under one point.
+  const int row = rowAt(rect.normalized().top());
   QItemSelection selection;
-  if (area.width() == 1 && area.height() == 1) {
-    if (first >= 0) selection.select(model_->index(first), model_->index(first));
-  } else if (model_->count() > 0 && rowHeight() > 0) {
-    // Rows partly covered at either end count; beyond the rows, up to the last one.
-    if (first < 0 && qint64{area.top()} + verticalOffset() < 0) first = 0;
-    if (last < 0 && qint64{area.bottom()} + verticalOffset() >= 0) last = model_->count() - 1;
-    if (first >= 0 && last >= first) selection.select(model_->index(first), model_->index(last));
-  }
+  if (row >= 0) selection.select(model_->index(row), model_->index(row));
   selectionModel()->select(selection, command);
 }
 
