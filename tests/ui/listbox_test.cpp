@@ -93,6 +93,7 @@ TEST_F(ListBoxTest, mouseAndKeys_selectAndClick_unlessLocked) {
 TEST_F(ListBoxTest, layout_everyRowCanBeScrolledToAndFoundAgain) {
   fill(100);
   list_.AddItem(QString(300, u'w'));
+  EXPECT_TRUE(list_.indexAt(QPoint(0, 0)).row() == 0 && !list_.indexAt(QPoint(0, -1)).isValid());
   for (const auto mode : {QAbstractItemView::ScrollPerItem, QAbstractItemView::ScrollPerPixel}) {
     list_.setVerticalScrollMode(mode);
     QTest::qWait(0);
