@@ -390,10 +390,7 @@ void ListBox::AddItem(const QString& item, int index) {
   syncing_ = true;
   model_->insert(row, item);
   syncing_ = false;
-  if (listIndex_ >= row) {
-    ++listIndex_;
-    showSelection();
-  }
+  if (listIndex_ >= row) ++listIndex_;  // the view's selection moved down with its item
 }
 
 void ListBox::AddItems(std::vector<QString>&& items) {
