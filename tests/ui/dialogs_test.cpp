@@ -18,13 +18,14 @@ TEST(QtDialogsTest, escapeAndClose_answerOnlyWhereTheBoxHasAnEscapeAnswer) {
                                         {ui::MsgButtons::YesNoCancel, ui::kAnswerCancel}}) {
     QTimer::singleShot(0, [buttons] {  // Escape, then a close request, then the default button
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      EXPECT_EQ(box->text(), QStringLiteral("one\ntwo"));  // CR LF shown as a line break
       const Qt::WindowFlags flags = box->windowFlags();  // a Yes/No box asks for no close button
       EXPECT_EQ(flags.testFlag(Qt::CustomizeWindowHint) && !flags.testFlag(Qt::WindowCloseButtonHint), buttons == ui::MsgButtons::YesNo);
       QTest::keyClick(box, Qt::Key_Escape);
       if (box->isVisible()) box->windowHandle()->close();
       if (box->isVisible()) box->defaultButton()->click();
     });
-    EXPECT_EQ(dialogs.MsgBox(QStringLiteral("Text"), QStringLiteral("Title"), ui::MsgIcon::None, buttons), answer);
+    EXPECT_EQ(dialogs.MsgBox(QStringLiteral("one\r\ntwo"), QStringLiteral("Title"), ui::MsgIcon::None, buttons), answer);
   }
   // The input box shows its prompt, CR LF as a line break; Cancel gives the empty text.
   for (const QString& typed : {QStringLiteral("g"), QString()}) {
