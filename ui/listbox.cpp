@@ -2,6 +2,7 @@
 
 #include <QHoverEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -64,7 +65,6 @@ ListBox::ListBox(QWidget* parent) : QAbstractItemView(parent), model_(new ListMo
           [this] { takeSelectionFromView(); });
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this] { takeSelectionFromView(); });
-  connect(this, &QAbstractItemView::clicked, this, &ListBox::Click);
   connect(this, &QAbstractItemView::doubleClicked, this, [this] { emit DblClick(); });
   // A removed last item may have set the size of all.
   connect(model_, &QAbstractItemModel::rowsRemoved, this, [this] {
@@ -442,6 +442,19 @@ void ListBox::keyPressEvent(QKeyEvent* event) {
   const int before = listIndex_;
   QAbstractItemView::keyPressEvent(event);
   if (listIndex_ != before && listIndex_ >= 0) emit Click();
+}
+
+void ListBox::mousePressEvent(QMouseEvent* event) {
+  indexAtPress_ = listIndex_;
+  QAbstractItemView::mousePressEvent(event);
+}
+
+// A click on an item is a Click, and so is a drag that ended with another item selected:
+// the selection follows the pointer while the button is down.
+void ListBox::mouseReleaseEvent(QMouseEvent* event) {
+  QAbstractItemView::mouseReleaseEvent(event);
+  if (event->button() != Qt::LeftButton || listIndex_ < 0) return;
+  if (listIndex_ != indexAtPress_ || indexAt(event->position().toPoint()).row() == listIndex_) emit Click();
 }
 
 }  // namespace ui

@@ -92,6 +92,8 @@ class ListBox final : public QAbstractItemView {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
   QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
   int horizontalOffset() const override;
@@ -128,6 +130,7 @@ class ListBox final : public QAbstractItemView {
 
   ListModel* model_ = nullptr;
   int listIndex_ = -1;
+  int indexAtPress_ = -1;  // listIndex_ when the mouse button went down
   bool syncing_ = false;
   mutable QSize itemSize_;  // invalid until measured
   int hoverRow_ = -1;

@@ -61,7 +61,10 @@ TEST_F(ListBoxTest, mouseAndKeys_selectAndClick_unlessLocked) {
   list_.AddItem(QStringLiteral("h59"));  // added behind no selection: the mouse and keys still select
   QTest::qWait(0);
   QSignalSpy clicks(&list_, &ui::ListBox::Click), doubles(&list_, &ui::ListBox::DblClick);
-  QTest::mouseClick(list_.viewport(), Qt::LeftButton, {}, rowRect(2).center());
+  QTest::mousePress(list_.viewport(), Qt::LeftButton, {}, rowRect(4).center());
+  QTest::mouseMove(list_.viewport(), rowRect(2).center());  // a drag is one Click, where it ends
+  QTest::mouseRelease(list_.viewport(), Qt::LeftButton, {}, rowRect(2).center());
+  EXPECT_TRUE(list_.ListIndex() == 2 && clicks.count() == 1);
   const std::tuple<Qt::Key, int, int> keys[] = {
       {Qt::Key_Down, 3, 2}, {Qt::Key_Up, 2, 3}, {Qt::Key_Home, 0, 4}, {Qt::Key_Up, 0, 4},
       {Qt::Key_End, 59, 5}, {Qt::Key_Down, 59, 5}, {Qt::Key_Left, 59, 5}, {Qt::Key_Home, 0, 6},
