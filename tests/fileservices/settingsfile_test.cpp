@@ -45,7 +45,7 @@ const std::string kComment = "; " + std::string(10 << 20, 'x') + "\r\n";
 // put one of those in the file's place).
 const std::tuple<std::string, std::string, std::string> kWrites[] = {
     {"", "c:\\g", "[NorvikFolder]\r\nNorvik2=c:\\g\r\n"},
-    {"a=1\r\nb=2\n", "g", "a=1\r\nb=2\n[NorvikFolder]\r\nNorvik2=g\r\n"},  // added lines end as the file's first
+    {"a=1\nb=2\r\n", "g", "a=1\nb=2\r\n[NorvikFolder]\nNorvik2=g\n"},  // added lines end as the file's first
     // Guards against a value that smuggles extra lines (and so extra keys) into the file.
     {"", "c:\\x\r\n[Evil]\r\nNorvik2=y", "[NorvikFolder]\r\nNorvik2=c:\\x\r\n"},
     {kComment + "[NorvikFolder]\r\nNorvik2=old\r\n", "g", kComment + "[NorvikFolder]\r\nNorvik2=g\r\n"},
