@@ -49,6 +49,9 @@ const std::tuple<std::string, std::string, std::string> kWrites[] = {
     // Guards against a value that smuggles extra lines (and so extra keys) into the file.
     {"", "c:\\x\r\n[Evil]\r\nNorvik2=y", "[NorvikFolder]\r\nNorvik2=c:\\x\r\n"},
     {kComment + "[NorvikFolder]\r\nNorvik2=old\r\n", "g", kComment + "[NorvikFolder]\r\nNorvik2=g\r\n"},
+    // Added after the section's last line that is not blank; the key of another section stays.
+    {"[NorvikFolder]\r\nother=1\r\n\r\n[Next]\r\nNorvik2=x\r\n", "g",
+     "[NorvikFolder]\r\nother=1\r\nNorvik2=g\r\n\r\n[Next]\r\nNorvik2=x\r\n"},
     // Too large to be a settings file of ours: neither read nor replaced.
     {std::string(20 << 20, '\n'), "g", "="}, {"folder", "g", "="},
 #ifndef _WIN32
