@@ -22,7 +22,7 @@ TEST(Codepage, hostNames_areUtf8WhereTheyCanBe) {
   const std::pair<std::string, std::string> rows[] = {
       {"caf\xC3\xA9", "caf\xE9"}, {"caf\xE9", "caf\xE9"}, {"\xE2\x82\xAC", "\x80"}, {"\xE2\x9C\x93", "?"},
       {"\xF0\x9F\x98\x80!", "?!"}, {"\xC0\xAF", "\xC0\xAF"}, {"\xED\xA0\x80", "\xED\xA0\x80"}, {"\xED\xBF\xBF", "\xED\xBF\xBF"}, {"\xE2\x82", "\xE2\x82"},
-      {"\xF4\x90\x80\x80", "\xF4\x90\x80\x80"}, {"\xDF", "\xDF"},
+      {"\xF4\x90\x80\x80", "\xF4\x90\x80\x80"}, {"\xDF", "\xDF"}, {"\xDF\xBF", "?"},
   };
   for (const auto& [utf8, bytes] : rows) EXPECT_EQ(codepage::FromUtf8(utf8), bytes) << utf8;
 }

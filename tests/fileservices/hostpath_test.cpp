@@ -47,11 +47,15 @@ TEST_F(HostPath, settingsFolder_besideTheProgram_elseInTheConfigurationFolder) {
   fs::create_directories(dir_.path() / "home");  // ~/.config is made too
   for (const char* folder : {"", "home"}) chmod((dir_.path() / folder).c_str(), 0777);
   chmod(exeFolder_.c_str(), 0555);
-  setenv("XDG_CONFIG_HOME", (config.parent_path().string() + "/").c_str(), 1);
-  const std::optional<bool> ok = testsupport::runWithoutRoot(
-      [&] { return hostpath::SettingsFolder() == config.string() && fs::is_directory(config); });
-  if (!ok) GTEST_SKIP() << "cannot give up root to test permissions";
-  EXPECT_TRUE(*ok);
+  for (const bool xdg : {false, true}) {  // by $HOME, then by $XDG_CONFIG_HOME
+    const std::optional<bool> ok = testsupport::runWithoutRoot([&] {
+      if (xdg) setenv("XDG_CONFIG_HOME", (config.parent_path().string() + "/").c_str(), 1);
+      else unsetenv("XDG_CONFIG_HOME"), setenv("HOME", (dir_.path() / "home").c_str(), 1);
+      return hostpath::SettingsFolder() == config.string() && fs::is_directory(config);
+    });
+    if (!ok) GTEST_SKIP() << "cannot give up root to test permissions";
+    EXPECT_TRUE(*ok) << xdg;
+  }
 }
 
 TEST(ExecutableFolder, isTheFolderOfTheRunningProgram) {

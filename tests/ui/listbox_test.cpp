@@ -48,6 +48,7 @@ TEST_F(ListBoxTest, insertMovesTheSelectionWithItsItem_removingItLeavesNoSelecti
   list_.AddItem(QStringLiteral("C"), list_.ListIndex());
   list_.RemoveItem(list_.ListIndex());
   list_.RemoveItem(7);  // out of range: nothing
+  EXPECT_TRUE(list_.ItemView(-1).isEmpty() && list_.ItemView(3).isEmpty());  // outside the list: nothing
   EXPECT_EQ(list_.List(0) + list_.List(1) + list_.List(2) + list_.List(3), QStringLiteral("b1Cd3"));
   EXPECT_TRUE(list_.ListIndex() == -1 && list_.Text().isEmpty() && !list_.selectionModel()->hasSelection());
   list_.SetListIndex(0);
