@@ -68,7 +68,8 @@ TEST_F(ListBoxTest, mouseAndKeys_selectAndClick_unlessLocked) {
   EXPECT_TRUE(list_.ListIndex() == 2 && clicks.count() == 1);
   const std::tuple<Qt::Key, int, int> keys[] = {
       {Qt::Key_Down, 3, 2}, {Qt::Key_Up, 2, 3}, {Qt::Key_Home, 0, 4}, {Qt::Key_Up, 0, 4},
-      {Qt::Key_End, 59, 5}, {Qt::Key_Down, 59, 5}, {Qt::Key_Left, 59, 5}, {Qt::Key_Home, 0, 6},
+      {Qt::Key_End, 59, 5}, {Qt::Key_Down, 59, 5}, {Qt::Key_Up, 58, 6}, {Qt::Key_PageDown, 59, 7},
+      {Qt::Key_Left, 59, 7}, {Qt::Key_Home, 0, 8},
   };
   for (const auto& [key, row, clicksSoFar] : keys) {
     QTest::keyClick(&list_, key);
