@@ -1,6 +1,7 @@
 #include "ui/listbox.h"
 
 #include <QAbstractItemModelTester>
+#include <QPaintEvent>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -161,6 +162,21 @@ TEST_F(ListBoxTest, focusedList_framesTheCurrentRowElseTheFirst) {
     EXPECT_NE(rowImage(framed), before);
     EXPECT_EQ(rowImage(1), otherBefore);
   }
+  // The screen follows: the first row is repainted when nothing is current any more.
+  struct PaintSpy : QObject {
+    QRegion painted;
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(event)->region();
+      return false;
+    }
+  } spy;
+  list_.viewport()->installEventFilter(&spy);
+  list_.SetListIndex(2);
+  QTest::qWait(0);
+  spy.painted = {};
+  list_.SetListIndex(-1);
+  QTest::qWait(0);
+  EXPECT_TRUE(spy.painted.intersects(rowRect(0)));
 }
 
 // Guards against laying a line of megabytes out on every repaint.
