@@ -74,6 +74,9 @@ windows_tests() {
   cmake --preset windows-cross >/dev/null &&
     cmake --build --preset windows-cross -j"$jobs" &&
     "$wine" wineboot --init >/dev/null 2>&1 &&
+    # The prefix is ready once wineboot's processes are gone; one server then stays up
+    # for all tests, so that no test starts while another's server shuts down.
+    /usr/lib/wine/wineserver -w && /usr/lib/wine/wineserver -p &&
     ctest --preset windows-cross -j"$jobs"
   status=$?
   /usr/lib/wine/wineserver -k 2>/dev/null
