@@ -74,9 +74,8 @@ windows_tests() {
   cmake --preset windows-cross >/dev/null &&
     cmake --build --preset windows-cross -j"$jobs" &&
     "$wine" wineboot --init >/dev/null 2>&1 &&
-    # The prefix is ready once wineboot's processes are gone; one server then stays up
-    # for all tests, so that no test starts while another's server shuts down.
-    /usr/lib/wine/wineserver -w && /usr/lib/wine/wineserver -p &&
+    # The prefix is ready once wineboot's processes are gone, its server with them.
+    /usr/lib/wine/wineserver -w &&
     ctest --preset windows-cross -j"$jobs"
   status=$?
   /usr/lib/wine/wineserver -k 2>/dev/null
