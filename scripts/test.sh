@@ -74,8 +74,6 @@ windows_tests() {
   cmake --preset windows-cross >/dev/null &&
     cmake --build --preset windows-cross -j"$jobs" &&
     "$wine" wineboot --init >/dev/null 2>&1 &&
-    # The prefix is ready once wineboot's processes are gone, its server with them.
-    /usr/lib/wine/wineserver -w &&
     ctest --preset windows-cross -j"$jobs"
   status=$?
   /usr/lib/wine/wineserver -k 2>/dev/null
