@@ -32,7 +32,12 @@ TEST(ItemStore, everyKindOfText_comesBackExactlyInItsPlace) {
   expected << texts[1] << texts[2] << texts[7];
   for (const QString& text : texts) expected.insert(3, text);
   QStringList got;
-  for (int i = 0; i < store.size(); ++i) got << store.view(i).toString();
+  for (int i = 0; i < store.size(); ++i) {
+    const QAnyStringView view = store.view(i);
+    got << view.toString();
+    // Guards against UTF-16 text read from an odd address.
+    EXPECT_TRUE(view.size_bytes() == view.size() || reinterpret_cast<quintptr>(view.data()) % 2 == 0) << i;
+  }
   EXPECT_TRUE(got == expected);
   store.clear();
   EXPECT_EQ(store.size(), 0);
