@@ -1,16 +1,14 @@
 #!/usr/bin/env bash
-# Builds the editor and runs every test, in five stages:
-#   1. the unit and widget tests headless, and the end-to-end test that drives the built
-#      program under Xvfb (build/);
+# Builds the editor and runs every test, in four stages:
+#   1. the unit and widget tests headless, the end-to-end test that drives the built
+#      program under Xvfb, and the file services' Windows backend (its tests and the fuzz
+#      corpus replays, cross-built with MinGW-w64 and run under Wine) (build/);
 #   2. the same tests built with AddressSanitizer and UndefinedBehaviorSanitizer
 #      (build-sanitize/);
 #   3. the fuzz targets, FUZZ_SECONDS each (default 30), built with clang (build-fuzz/);
 #   4. the installed copy: installed into build/stage, its menu entry and metadata
 #      validated, the Debian package built and listed, and the end-to-end test run once
 #      against the staged program, from a folder it cannot write.
-#   5. the file services' Windows backend: its tests and the fuzz corpus replays,
-#      cross-built with MinGW-w64 and run under Wine in a throw-away prefix
-#      (build-windows/).
 # Every stage runs even when an earlier one failed; the last line sums them up.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -65,28 +63,10 @@ installed_copy() {
     tests/e2e/edit_road.sh --installed "$stage/usr/bin/norvik-prefs-editor" examples/drive_c
 }
 
-# In a Wine prefix of its own, removed afterwards. Debian's wine64 keeps its programs in
-# /usr/lib/wine, out of PATH.
-windows_tests() {
-  local wine=/usr/lib/wine/wine64 prefix status
-  prefix=$(mktemp -d "${TMPDIR:-/tmp}/norvik-wine-XXXXXX") || return 1
-  export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  cmake --preset windows-cross >/dev/null &&
-    cmake --build --preset windows-cross -j"$jobs" &&
-    "$wine" wineboot --init >/dev/null 2>&1 &&
-    ctest --preset windows-cross -j"$jobs"
-  status=$?
-  /usr/lib/wine/wineserver -k 2>/dev/null
-  unset WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
-  rm -rf "$prefix"
-  return $status
-}
-
 stage "tests" tests_in default
 stage "sanitizer tests" tests_in sanitize
 stage "fuzz" fuzz_targets
 stage "installed copy" installed_copy
-stage "windows tests under wine" windows_tests
 
 [ ${#failed[@]} -eq 0 ] || echo "failed stages: ${failed[*]}"
 echo "stages: $((stages - ${#failed[@]})) passed, ${#failed[@]} failed"
