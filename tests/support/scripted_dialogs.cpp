@@ -6,7 +6,7 @@ namespace ui {
 
 int ScriptedDialogs::MsgBox(const QString& text, const QString& title, MsgIcon icon,
                             MsgButtons buttons) {
-  boxes_.append({Kind::Message, text, title, icon, buttons});
+  boxes_.append({text, title, icon, buttons});
   if (script_.empty() || !std::holds_alternative<int>(script_.front())) {
     ++unscripted_;
     // The safest answer a user could give: the one that changes nothing.
@@ -27,7 +27,7 @@ QStringList ScriptedDialogs::titles() const {
 }
 
 QString ScriptedDialogs::InputBox(const QString& prompt, const QString& title) {
-  boxes_.append({Kind::Input, prompt, title, MsgIcon::None, MsgButtons::OK});
+  boxes_.append({prompt, title, MsgIcon::None, MsgButtons::OK});
   if (script_.empty() || !std::holds_alternative<QString>(script_.front())) {
     ++unscripted_;
     return QString();

@@ -20,9 +20,7 @@ namespace ui {
 // no scripted answer left fails loudly, so a test never passes on an unexpected box.
 class ScriptedDialogs final : public Dialogs {
  public:
-  enum class Kind { Message, Input };
   struct Box {
-    Kind kind = Kind::Message;
     QString text;
     QString title;
     MsgIcon icon = MsgIcon::None;

@@ -93,17 +93,15 @@ void DriveFixture::SetUp() {
 
 void DriveFixture::TearDown() { hostpath::OverrideExecutableFolder({}); }
 
-fs::path DriveFixture::makeDrive(char letter) const {
-  const fs::path root = dir_.path() / (std::string("drive_") + letter);
-  fs::create_directories(root);
-  fs::create_directory_symlink(root, exeFolder_ / "dosdevices" / (std::string(1, letter) + ":"));
-  return root;
-}
-
 fs::path DriveFixture::writeOnDrive(char letter, std::string_view relative,
                                     std::string_view bytes) const {
-  if (!fs::exists(exeFolder_ / "dosdevices" / (std::string(1, letter) + ":"))) makeDrive(letter);
-  return dir_.writeFile(std::string("drive_") + letter + "/" + std::string(relative), bytes);
+  const std::string drive = std::string("drive_") + letter;
+  const fs::path link = exeFolder_ / "dosdevices" / (std::string(1, letter) + ":");
+  if (!fs::exists(link)) {
+    fs::create_directories(dir_.path() / drive);
+    fs::create_directory_symlink(dir_.path() / drive, link);
+  }
+  return dir_.writeFile(drive + "/" + std::string(relative), bytes);
 }
 #endif
 

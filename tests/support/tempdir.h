@@ -51,8 +51,6 @@ class DriveFixture : public ::testing::Test {
   // Writes a file on drive `letter` (made when missing) at `relative` (slashes).
   std::filesystem::path writeOnDrive(char letter, std::string_view relative,
                                      std::string_view bytes) const;
-  // Makes drive `letter` a folder of its own and returns its root.
-  std::filesystem::path makeDrive(char letter) const;
 
   TempDir dir_;
   std::filesystem::path exeFolder_;
