@@ -20,7 +20,7 @@ ExternalProject_Add(windows_fileservices
   INSTALL_COMMAND "")
 
 # One Wine process per program: Wine's start-up costs seconds, the tests themselves little.
-# Making the prefix takes half a minute the first time, a moment after that.
+# Making the prefix takes some seconds the first time, a moment after that.
 add_test(NAME windows.prefix COMMAND ${NORVIK_WINE} wineboot --init)
 add_test(NAME windows.fileservices_tests COMMAND ${NORVIK_WINE} ${windows_build}/tests/fileservices_tests.exe)
 set(windows_tests windows.fileservices_tests)
