@@ -24,7 +24,7 @@ ExternalProject_Add(windows_fileservices
 add_test(NAME windows.prefix COMMAND ${NORVIK_WINE} wineboot --init)
 add_test(NAME windows.fileservices_tests COMMAND ${NORVIK_WINE} ${windows_build}/tests/fileservices_tests.exe)
 set(windows_tests windows.fileservices_tests)
-foreach(target wildcard settings loadsave codepage)
+foreach(target ${NORVIK_FUZZ_TARGETS})
   add_test(NAME windows.fuzz.${target}.corpus
            COMMAND ${NORVIK_WINE} ${windows_build}/fuzz/${target}_fuzz.exe ${PROJECT_SOURCE_DIR}/fuzz/corpus/${target})
   list(APPEND windows_tests windows.fuzz.${target}.corpus)
