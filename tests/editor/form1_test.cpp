@@ -1,5 +1,5 @@
-// The window's handlers, for what the soak test's random steps do not show: the tool
-// tip, the refusals, the boxes word for word, loads that fail or are interrupted, closing.
+// The window's handlers as a user drives them: start-up, opening, editing, saving,
+// reloading and closing, the boxes word for word, loads that fail or are interrupted.
 
 #include <QTest>
 #include <QTimer>
@@ -38,6 +38,8 @@ const Scenario kScenarios[] = {
       "tip=Edit File:  $a = 1;", "dbl", "tip=", "text=$a = 1;", kLines, "caption=ClientPrefs.cs"}},
     {"commitReplacesByPosition_addsAMissingSemicolonAfterSayingSo",
      {"open ClientPrefs.cs", "click 3", "box", "editing=1", "type $a = 9;", "change", "editing=0", "index=-1", "change=1",
+      // Guards against Cancel dropping the commits made before it.
+      "click 1", "box", "type dropped;", "cancel", "change=1",
       "items=$a = 1;|  $b = \"x y\";  |\t|$a = 9;|... mods\\AiPrefs.cs|$z = 2;", "boxes=", "click 0", "box",
       "type $x = 1; ", "answer OK", "change", "boxes=Syntax Error", "text=$x = 1; ;", "box", "editing=0",
       // Guards against a character the file cannot hold being shown, then saved as "?".
@@ -56,6 +58,11 @@ const Scenario kScenarios[] = {
     // window open (guards against losing the edits after "Save Error").
     {"exitAsks", {"open ClientPrefs.cs", "click 0", "box", "type $a = 5;", "change", "answer Cancel", "exit", "shown=1",
                   "answer Yes,OK", "exit", "boxes=Save Changes|Save Changes|Success", "shown=0", "change=0"}},
+    // Guards against a failed save on reload dropping the edits, and against a reload
+    // that dropped them still offering them for saving.
+    {"reloadAsks", {"open ClientPrefs.cs", "click 0", "box", "type $a = 5;", "change", "readonly ClientPrefs.cs", "answer Yes,OK",
+                    "reload", "boxes=Save Changes|Error", "caption=ClientPrefs.cs", "change=1", "answer No", "reload",
+                    "change=0", "caption=", "items=... ClientPrefs.cs|... mods\\AiPrefs.cs", "exit", "shown=0", "boxes=Save Changes"}},
     {"exitNoLeavesTheFile", {"open ClientPrefs.cs", "click 0", "box", "type $a = 5;", "change", "answer No", "exit",
                              "shown=0", "file=ClientPrefs.cs:" + kClient}},
     {"exitWithoutEditsClosesAtOnce", {"open ClientPrefs.cs", "exit", "shown=0", "boxes="}},
