@@ -10,15 +10,9 @@
 #include "scaffold.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
-#ifdef FUZZ_HAS_INITIALIZE
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv);
-#endif
 
 int main(int argc, char** argv) {
   namespace fs = std::filesystem;
-#ifdef FUZZ_HAS_INITIALIZE
-  LLVMFuzzerInitialize(&argc, &argv);
-#endif
   int inputs = 0;
   for (int i = 1; i < argc; ++i) {
     for (const fs::directory_entry& entry : fs::directory_iterator(argv[i])) {

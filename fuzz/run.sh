@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 
 seconds=${1:-30}
 build=${2:-build-fuzz}
-targets=(wildcard hostpath settings loadsave codepage)
+targets=(wildcard settings codepage)
 
 # The targets' throw-away files, in memory where there is room, gone when the run ends.
 scratch=$(mktemp -d "$([ -d /dev/shm ] && echo /dev/shm || echo /tmp)/norvik-fuzz.XXXXXX")

@@ -1,9 +1,8 @@
 #pragma once
 
 // What every fuzz target shares: a throw-away folder for the targets that touch files
-// (in $TMPDIR when set, as fuzz/run.sh does, else in memory where there is room, since
-// the writers sync every file they replace, else in the system's temporary folder), and
-// the way a target reports a property it found violated.
+// (in $TMPDIR, which fuzz/run.sh points into memory, since the writers sync every file
+// they replace), and the way a target reports a property it found violated.
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,18 +15,10 @@
 namespace fuzzsupport {
 
 inline const std::filesystem::path& Scratch() {
-  namespace fs = std::filesystem;
-  static const fs::path folder = [] {
-    fs::path base = fs::temp_directory_path();  // $TMPDIR first
-#ifndef _WIN32
-    if (!std::getenv("TMPDIR") && fs::is_directory("/dev/shm")) base = "/dev/shm";
-#endif
-    std::random_device random;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      const fs::path candidate = base / ("norvik-fuzz-" + std::to_string(random()));
-      if (fs::create_directory(candidate)) return candidate;
-    }
-    std::abort();
+  static const std::filesystem::path folder = [] {
+    const auto candidate = std::filesystem::temp_directory_path() / ("norvik-fuzz-" + std::to_string(std::random_device()()));
+    if (!std::filesystem::create_directory(candidate)) std::abort();  // not ours: never shared
+    return candidate;
   }();
   return folder;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-// What the line loader reads from a file's bytes and what a save then writes: the one
-// oracle for both, shared by the tests and the fuzz targets.
+// Helpers for the tests of loading lines and listing files.
 
 #include "fileservices/lineloader.h"
 
@@ -11,40 +10,10 @@
 
 namespace testsupport {
 
-// The file's non-blank lines in order (blank: nothing but spaces). A line ends at CR LF,
-// CR or LF; a last line without an end counts.
-inline std::vector<std::string> NonBlankLines(std::string_view bytes) {
-  std::vector<std::string> lines(1);
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    if (bytes[i] != '\r' && bytes[i] != '\n') {
-      lines.back() += bytes[i];
-      continue;
-    }
-    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-    lines.emplace_back();
-  }
-  std::erase_if(lines, [](const std::string& l) { return l.find_first_not_of(' ') == l.npos; });
-  return lines;
-}
-
 inline std::string Join(const std::vector<std::string>& parts, std::string_view separator) {
   std::string joined;
   for (std::size_t i = 0; i < parts.size(); ++i) joined += (i ? std::string(separator) : "") + parts[i];
   return joined;
-}
-
-// A saved file: every line followed by CR LF.
-inline std::string WithCrLf(const std::vector<std::string>& lines) {
-  std::string bytes;
-  for (const std::string& line : lines) bytes += line + "\r\n";
-  return bytes;
-}
-
-// `count` lines "$pref::lineN = 1;" ended by CR LF: a file too long to load in one round.
-inline std::string ManyLines(int count) {
-  std::string bytes;
-  for (int i = 0; i < count; ++i) bytes += "$pref::line" + std::to_string(i) + " = 1;\r\n";
-  return bytes;
 }
 
 // Keeps every line the loader hands over; asks to stop at the `stopAt`th round of events.
