@@ -31,19 +31,4 @@ TEST(FileExists, onlyOrdinaryFiles_otherShapesNameNothing) {
   for (const auto& [path, exists] : rows) EXPECT_EQ(FileMisc::FileExists(path), exists) << path;
 }
 
-#ifndef _WIN32
-class OnDrives : public testsupport::DriveFixture {};
-
-TEST_F(OnDrives, fileExists_followsLinksOnMappedDrives) {
-  const fs::path exe = writeOnDrive('c', "Vandrel/Norvik2/GameData/norvik2.exe", "MZ");
-  fs::create_symlink(exe, dir_.path() / "drive_c/link.exe");
-  fs::create_symlink("nowhere", dir_.path() / "drive_c/dangling.exe");
-  const std::pair<std::string, bool> rows[] = {
-      {"c:\\vandrel\\norvik2\\gamedata\\norvik2.exe", true}, {"C:/link.exe", true}, {"c:\\dangling.exe", false},
-      {"d:\\vandrel\\norvik2\\gamedata\\norvik2.exe", false},
-  };
-  for (const auto& [path, exists] : rows) EXPECT_EQ(FileMisc::FileExists(path), exists) << path;
-}
-#endif
-
 }  // namespace

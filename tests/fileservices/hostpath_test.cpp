@@ -58,10 +58,4 @@ TEST_F(HostPath, settingsFolder_besideTheProgram_elseInTheConfigurationFolder) {
   }
 }
 
-TEST(ExecutableFolder, isTheFolderOfTheRunningProgram) {
-  const fs::path exe = fs::read_symlink("/proc/self/exe");
-  EXPECT_EQ(hostpath::ExecutableFolder(), exe.parent_path().string());
-  EXPECT_EQ(ToHostPath(hostpath::ProgramFolder() + "\\" + exe.filename().string()), exe.string());
-}
-
 }  // namespace

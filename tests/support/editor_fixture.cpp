@@ -22,7 +22,7 @@ void EditorFixture::Run(const std::vector<std::string>& steps) {
     else if (word == "ini") dir_.writeFile("program/NorvikPrefs.ini", arg);
     else if (word == "typed") dialogs_.type(cut < step.size() ? text.replace(QStringLiteral("{tmp}"), QString::fromStdString(dir_.path().string())) : QString());
     else if (word == "start") form_->Form_Load() ? form_->show() : void();
-    else if (word == "click") clickItem(std::stoi(arg));
+    else if (word == "click") f.List1->SetListIndex(std::stoi(arg)), f.List1_Click();
     else if (word == "dbl") f.List1_DblClick();
     else if (word == "open") Run({"click " + std::to_string(items().indexOf(QStringLiteral("... ") + text)), "dbl"});
     else if (word == "box") f.LineNfile_txt_Click();

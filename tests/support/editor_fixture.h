@@ -55,11 +55,6 @@ class EditorFixture : public DriveFixture {
     for (int i = 0; i < form_->List1->ListCount(); ++i) all << form_->List1->List(i);
     return all;
   }
-  // A click on item `index`, as the user makes it.
-  void clickItem(int index) {
-    form_->List1->SetListIndex(index);
-    form_->List1_Click();
-  }
 
   // Runs steps as a user takes them, with checks of what the window shows between them:
   //   game X (the game on drive X, with sub/XPrefs.cs), ini BYTES|folder (the settings
