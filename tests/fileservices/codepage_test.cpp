@@ -27,17 +27,4 @@ TEST(Codepage, hostNames_areUtf8WhereTheyCanBe) {
   for (const auto& [utf8, bytes] : rows) EXPECT_EQ(codepage::FromUtf8(utf8), bytes) << utf8;
 }
 
-TEST(Codepage, letterCase_coversTheCodePagesLetters) {
-  EXPECT_TRUE(codepage::EqualsNoCase("\xC9" "COLE\x8A\x8C\x8E\x9F\xC0\xDE", "\xE9" "cole\x9A\x9C\x9E\xFF\xE0\xFE"));
-  EXPECT_FALSE(codepage::EqualsNoCase("\xD7", "\xF7"));  // times and divide are no pair
-  EXPECT_FALSE(codepage::EqualsNoCase("ab", "abc"));
-  const std::tuple<std::string, std::string, int> order[] = {
-      {"b", "C", -1}, {"AB", "ab", -1}, {"ab", "AB", 1}, {"ab", "ab", 0}, {"a", "AB", -1}, {"Z", "a", 1}, {"aB", "Ab", 1},
-  };
-  for (const auto& [a, b, sign] : order) {
-    const int got = codepage::CompareForListing(a, b);
-    EXPECT_EQ((got > 0) - (got < 0), sign) << a << " " << b;
-  }
-}
-
 }  // namespace

@@ -62,24 +62,17 @@ struct TreeRow {
 void PrintTo(const TreeRow& row, std::ostream* out) { *out << row.name; }
 
 #ifndef _WIN32
-std::vector<std::string> FanOutTree(int levels) {
-  std::vector<std::string> tree = {"g/d0/xPrefs.cs", "g/d0/l1 -> ../../h/d1", "g/d0/l2 -> ../../h/d1"};
+// Two links per level, both to the next level's folder, found through the first link.
+TreeRow FanOut(const char* name, int levels) {
+  TreeRow row{name, {"g/d0/xPrefs.cs"}, {{"d0\\xPrefs.cs", ""}}};
+  std::string via = "d0\\";
   for (int level = 1; level < levels; ++level) {
-    const std::string d = "h/d" + std::to_string(level), next = "../d" + std::to_string(level + 1);
-    tree.push_back(d + "/xPrefs.cs");
-    if (level + 1 < levels) tree.insert(tree.end(), {d + "/l1 -> " + next, d + "/l2 -> " + next});
+    const std::string from = level == 1 ? "g/d0" : "h/d" + std::to_string(level - 1), to = "h/d" + std::to_string(level);
+    const std::string target = (level == 1 ? "../../" : "../") + to.substr(level == 1 ? 0 : 2);
+    row.tree.insert(row.tree.end(), {from + "/l1 -> " + target, from + "/l2 -> " + target, to + "/xPrefs.cs"});
+    row.found.insert(row.found.begin(), {(via += "l1\\") + "xPrefs.cs", to + "/xPrefs.cs"});
   }
-  return tree;
-}
-std::vector<std::pair<std::string, std::string>> FanOutFound(int levels) {
-  std::vector<std::pair<std::string, std::string>> found;
-  for (int level = levels - 1; level > 0; --level) {
-    std::string name = "d0\\";
-    for (int i = 0; i < level; ++i) name += "l1\\";
-    found.push_back({name + "xPrefs.cs", "h/d" + std::to_string(level) + "/xPrefs.cs"});
-  }
-  found.push_back({"d0\\xPrefs.cs", ""});
-  return found;
+  return row;
 }
 #endif
 std::string Deep(const char* separator) {
@@ -114,7 +107,7 @@ const TreeRow kTrees[] = {
       {"x\\xPrefs.cs", ""}, {"y\\yPrefs.cs", ""}}},
     // Guards against links that lead to one folder along many ways multiplying the work:
     // two links per level, forty levels, were 2^40 folders to walk.
-    {"linkFanOutIsWalkedOnce", FanOutTree(40), FanOutFound(40)},
+    FanOut("linkFanOutIsWalkedOnce", 40),
     {"fifosDevicesAndDanglingLinksAreNoFiles",
      {"g/fifoPrefs.cs |", "g/zeroPrefs.cs -> /dev/zero", "g/danglingPrefs.cs -> nowhere"}, {}},
     {"newlineInName", {"g/new\nlinePrefs.cs"}, {{"new\nlinePrefs.cs", ""}}},
