@@ -45,13 +45,18 @@ class Soak : public testsupport::EditorFixture {
     change_ = false;
   }
   // Makes the next save fail at its write or its rename, or be interrupted once (which
-  // must not fail it). True when the save is to fail.
+  // must not fail it; on Windows no signal interrupts a write). True when the save is to fail.
+#ifdef _WIN32
+  static constexpr int kInterrupted = 0;
+#else
+  static constexpr int kInterrupted = EINTR;
+#endif
   bool ArmFault() {
     const int kind = Pick(8);
     auto interrupted = std::make_shared<bool>(kind != 2);
     SetFaultHook([kind, interrupted](Step step) {
       if (kind < 2) return step == (kind == 0 ? Step::Write : Step::Rename) ? ENOSPC : 0;
-      return step == Step::Write && !std::exchange(*interrupted, true) ? EINTR : 0;
+      return step == Step::Write && !std::exchange(*interrupted, true) ? kInterrupted : 0;
     });
     return kind < 2;
   }

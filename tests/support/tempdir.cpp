@@ -56,6 +56,23 @@ std::string readFile(const fs::path& path) {
 #ifdef _WIN32
 std::string ProgramPath(const fs::path& host) { return codepage::Encode(host.u16string()); }
 
+void DriveFixture::SetUp() {
+  exeFolder_ = dir_.path() / "program";
+  fs::create_directories(exeFolder_);
+  hostpath::OverrideExecutableFolder(exeFolder_.wstring());
+  hostpath::OverrideDriveFolders(dir_.path().wstring());
+}
+
+void DriveFixture::TearDown() {
+  hostpath::OverrideExecutableFolder({});
+  hostpath::OverrideDriveFolders({});
+}
+
+fs::path DriveFixture::writeOnDrive(char letter, std::string_view relative,
+                                    std::string_view bytes) const {
+  return dir_.writeFile(std::string("drive_") + letter + "/" + std::string(relative), bytes);
+}
+
 fs::path HostName(const std::string& name) {
   const std::u8string utf8(name.begin(), name.end());
   try {

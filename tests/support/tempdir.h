@@ -41,9 +41,11 @@ std::filesystem::path HostName(const std::string& name);
 // that permission bits count as they do for a user. The check's verdict; nothing when
 // root cannot be given up. The folders the check uses must be open to other users.
 std::optional<bool> runWithoutRoot(const std::function<bool()>& check);
+#endif
 
-// Points the executable folder at a throw-away folder with a dosdevices/ folder, and
-// keeps the user's own Wine prefix and configuration folder out of the way.
+// Points the executable folder at a throw-away folder and the drives at folders beside
+// it (POSIX: through its dosdevices/ folder, keeping the user's own Wine prefix and
+// configuration folder out of the way; Windows: in place of the real drives).
 class DriveFixture : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -55,6 +57,5 @@ class DriveFixture : public ::testing::Test {
   TempDir dir_;
   std::filesystem::path exeFolder_;
 };
-#endif
 
 }  // namespace testsupport
