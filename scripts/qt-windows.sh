@@ -110,12 +110,12 @@ done
 wait "$builder" || { tail -40 "$work/build.log" >&2; say "build failed; the whole log: $work/build.log"; exit 1; }
 say "installing into $prefix"
 rm -rf "$prefix"
-cmake --install "$work/build" > "$work/install.log" 2>&1 ||
+cmake --install "$work/build" --strip > "$work/install.log" 2>&1 ||
   { tail -20 "$work/install.log" >&2; say "install failed"; exit 1; }
 # The MinGW runtime Qt's DLLs were linked against, beside them, so that a program needs only
 # Qt's bin folder on its path (under Wine: WINEPATH).
 for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
-  cp "$(x86_64-w64-mingw32-g++-posix -print-file-name=$dll)" "$prefix/bin/"
+  x86_64-w64-mingw32-strip -o "$prefix/bin/$dll" "$(x86_64-w64-mingw32-g++-posix -print-file-name=$dll)"
 done
 # Qt's licence texts go with every copy that is passed on.
 cp -r "$work/src/qtbase/LICENSES" "$prefix/LICENSES"

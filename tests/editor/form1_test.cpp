@@ -60,7 +60,15 @@ const Scenario kScenarios[] = {
                              "shown=0", "file=ClientPrefs.cs:" + kClient}},
     {"exitWithoutEditsClosesAtOnce", {"open ClientPrefs.cs", "exit", "shown=0", "boxes="}},
     {"titleBarAsksToo", {"open ClientPrefs.cs", "click 0", "box", "type $a = 5;", "change", "readonly ClientPrefs.cs",
-                         "answer Yes,OK", "close", "boxes=Save Changes|Error", "shown=1", "answer No", "close", "shown=0"}},
+                         "answer Yes,OK", "close", "boxes=Save Changes|Error", "shown=1", "file=ClientPrefs.cs:" + kClient,
+                         "answer No", "close", "shown=0"}},
+#ifdef _WIN32
+    // A file another program holds open without sharing cannot be replaced: the old bytes
+    // and the edits both stay.
+    {"saveToAFileHeldOpen_failsAndKeepsBoth", {"open ClientPrefs.cs", "click 0", "box", "type $a = 5;", "change",
+                                               "locked ClientPrefs.cs", "answer OK", "save", "boxes=Error", "change=1",
+                                               "text=$a = 5;", "unlock", "file=ClientPrefs.cs:" + kClient}},
+#endif
 };
 
 class Scenarios : public Form1Test, public ::testing::WithParamInterface<Scenario> {};
