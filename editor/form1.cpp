@@ -161,6 +161,11 @@ void Form1::CreateControls() {
 
   // The click area of the credit corner lies over the picture and the labels.
   Label3->raise();
+
+  // Names for screen readers where no caption gives one; what the window shows stays.
+  List1->setAccessibleName(QStringLiteral("Prefs files and lines"));
+  LineNfile_txt->setAccessibleName(QStringLiteral("Selected line"));
+  Label3->setAccessibleName(Label3->toolTip());
 }
 
 void Form1::SetTabOrder() {
