@@ -247,6 +247,7 @@ click_at 10 2040 6600 285
 xdotool key ctrl+a
 xdotool type --delay 5 '$pref::Audio::masterVolume = 0.25 '
 xdotool key Greek_OMEGA
+sleep 0.5  # as a person pauses before the click; under Wine the character can come after it
 shot typed
 click_at 4440 2520 2055 375  # Command2(0), Change
 wait_window "Syntax Error" >/dev/null
