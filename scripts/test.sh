@@ -73,7 +73,7 @@ windows_download() {
   local unpacked=$PWD/build/windows/unpacked
   rm -rf "$unpacked" build/windows/norvik-prefs-editor-*.zip
   (cd build/windows && cpack -G ZIP) &&
-    zip=$(ls build/windows/norvik-prefs-editor-*-windows-x64.zip) &&
+    zip=$(ls "$PWD"/build/windows/norvik-prefs-editor-*-windows-x64.zip) &&
     cmake -E tar tf "$zip" &&
     mkdir -p "$unpacked" && (cd "$unpacked" && cmake -E tar xf "$zip") &&
     echo "--- end-to-end test of the unpacked download" &&
