@@ -12,6 +12,9 @@
 //   open         OpenScriptFile on 1k, 100k and 1M lines and on one 10 MB line until the
 //                list is painted, with the longest gap between two rounds of event
 //                processing, against QListWidget::addItems of the same lines
+//   open-reader  OpenScriptFile on 1M lines until painted, with a stand-in screen reader
+//                attached through AT-SPI and without one, alternately (run on a display
+//                and a D-Bus session with accessibility on: see bench/run)
 //   commit       the "&Change" handler in the 1M-line list
 //   save         Save_PrefsFile of the 1M-line file against `cp` and `sync` of the copy
 //   memory-open  opens the 1M-line file and ends (run under /usr/bin/time -v)
@@ -23,11 +26,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QEvent>
 #include <QFile>
@@ -478,6 +483,82 @@ void BenchOpen(const fs::path& data, const fs::path& scratch) {
   }
 }
 
+// --- open with a screen reader ------------------------------------------------------
+
+// A stand-in screen reader, attached through AT-SPI for as long as it lives.
+class ScreenReader {
+ public:
+  ScreenReader() {
+    int out[2];
+    if (pipe(out) != 0) Fail("no pipe");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    char* argv[] = {const_cast<char*>("/usr/bin/python3"), const_cast<char*>(READER_CLIENT), nullptr};
+    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv, environ) != 0) Fail("cannot start the screen reader client");
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    output_ = out[0];  // kept open for as long as the client may write
+    fcntl(output_, F_SETFL, O_NONBLOCK);
+    // The client asks this process about itself while it starts: answer while waiting.
+    std::string said;
+    const auto until = Clock::now() + std::chrono::seconds(30);
+    while (said != "ready\n" && Clock::now() < until) {
+      QApplication::processEvents(QEventLoop::AllEvents, 20);
+      char buffer[16];
+      const ssize_t got = read(output_, buffer, sizeof buffer);
+      if (got > 0) said.append(buffer, static_cast<std::size_t>(got));
+    }
+    if (said != "ready\n") Fail("the screen reader client did not start");
+    Settle();  // the bridge learns of the new listeners by a message of its own
+  }
+  ~ScreenReader() {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+    close(output_);
+    Settle();
+  }
+
+ private:
+  static void Settle() {
+    const auto until = Clock::now() + std::chrono::milliseconds(500);
+    while (Clock::now() < until) QApplication::processEvents(QEventLoop::AllEvents, 50);
+  }
+  pid_t pid_ = 0;
+  int output_ = -1;
+};
+
+void BenchOpenReader(const fs::path& data, const fs::path& scratch) {
+  const auto manifest = ReadManifest(data);
+  const int items = static_cast<int>(manifest.at("file.1M.items"));
+  const Drive mapped(scratch, data / "files/drive_c");
+  Editor editor;
+  // The bridge to the accessibility bus comes up a few event rounds after the start.
+  const auto until = Clock::now() + std::chrono::seconds(5);
+  while (!QAccessible::isActive() && Clock::now() < until) QApplication::processEvents(QEventLoop::AllEvents, 50);
+  if (!QAccessible::isActive()) Fail("accessibility is off: run on a display with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1");
+  auto open = [&] {
+    editor.SelectEntry(QStringLiteral("prefs\\Lines1MPrefs.cs"));
+    const auto start = Clock::now();
+    editor.form().OpenScriptFile();
+    RepaintAndWait(editor.list());
+    const auto end = Clock::now();
+    editor.CheckNoBoxes();
+    if (editor.list().ListCount() != items) Fail("the file did not load whole");
+    return Ms(start, end);
+  };
+  open();  // warm-up
+  std::vector<double> alone, attached;
+  for (int i = 0; i < 5; ++i) {
+    alone.push_back(open());
+    const ScreenReader reader;
+    attached.push_back(open());
+  }
+  Result("open.1M.reader", Median(attached));
+  Result("open.1M.alone", Median(alone));
+}
+
 // --- commit --------------------------------------------------------------------------
 
 void BenchCommit(const fs::path& data, const fs::path& scratch) {
@@ -610,7 +691,7 @@ void MemoryBare() {
 int main(int argc, char** argv) {
   if (argc != 4) {
     std::fprintf(stderr,
-                 "usage: %s search|startup|open|commit|save|memory-open|memory-bare DATADIR "
+                 "usage: %s search|startup|open|open-reader|commit|save|memory-open|memory-bare DATADIR "
                  "SCRATCHDIR\n",
                  argv[0]);
     return 2;
@@ -626,6 +707,7 @@ int main(int argc, char** argv) {
       {"search", [&] { BenchSearch(data, scratch); }},
       {"startup", [&] { BenchStartup(data, scratch); }},
       {"open", [&] { BenchOpen(data, scratch); }},
+      {"open-reader", [&] { BenchOpenReader(data, scratch); }},
       {"commit", [&] { BenchCommit(data, scratch); }},
       {"save", [&] { BenchSave(data, scratch); }},
       {"memory-open", [&] { MemoryOpen(data, scratch); }},

@@ -27,7 +27,7 @@ END {
   print "Written by `bench/run` on " date "."
   print ""
   printf "- CPU: %s, %d logical cores\n", cpu, cores
-  printf "- Linux %s, file system %s, g++ %s, Qt %s, offscreen platform\n", kernel, fs, compiler, qt
+  printf "- Linux %s, file system %s, g++ %s, Qt %s, offscreen platform (xcb on Xvfb for the screen reader row)\n", kernel, fs, compiler, qt
   printf "- load average (1, 5, 15 min) before the runs: %s\n", load
   print ""
   print "Times are medians of several runs after a warm-up run, with a warm file cache;"
@@ -86,6 +86,9 @@ END {
         ms(r["open." s ".gap"]), "—", "—", "≤ 50 ms", met(r["open." s ".gap"] <= 50))
   }
 
+  ratio = r["open.1M.reader"] / r["open.1M.alone"]
+  row("opening a file into `List1` with a screen reader attached (AT-SPI, Xvfb)", thousands(m["file.1M.items"]) " lines",
+      ms(r["open.1M.reader"]), ms(r["open.1M.alone"]) " without one", sprintf("%.2f", ratio), "≤ 1.2", met(ratio <= 1.2))
   row("commit one line: `Command2_Click(0)`", "1M lines", ms(r["commit.1M.handler"]), "—", "—",
       "≤ 10 ms", met(r["commit.1M.handler"] <= 10))
   row("(detail) commit and the event round that repaints it", "1M lines", ms(r["commit.1M.repainted"]),

@@ -1,8 +1,9 @@
-# The file services' Windows backend in the everyday test run: a MinGW-w64 build of the
-# file services, their tests and the fuzz corpus replays (build/windows/), made with the
-# rest of the build, and a test for each of those programs, run under Wine in a prefix
-# kept in build/wine-prefix/. Left out, with a note, where the cross compiler, GoogleTest's
-# sources or Wine are missing (the test command installs them).
+# Windows in the everyday test run: a MinGW-w64 build (build/windows/), made with the rest
+# of the build, and its programs run under Wine in a prefix kept in build/wine-prefix/.
+# With a Qt for Windows (scripts/qt-windows.sh builds one into the cache) that is the whole
+# editor, its widget tests and the end-to-end test; without one, the file services alone.
+# Left out, with a note, where the cross compiler, GoogleTest's sources or Wine are
+# missing (the test command installs them).
 find_program(NORVIK_MINGW_CXX x86_64-w64-mingw32-g++-posix)
 find_program(NORVIK_WINE NAMES wine64 wine PATHS /usr/lib/wine)
 if(NOT NORVIK_MINGW_CXX OR NOT NORVIK_WINE OR NOT EXISTS /usr/src/googletest/CMakeLists.txt)
@@ -10,14 +11,38 @@ if(NOT NORVIK_MINGW_CXX OR NOT NORVIK_WINE OR NOT EXISTS /usr/src/googletest/CMa
   return()
 endif()
 
+if(DEFINED ENV{NORVIK_QT_WINDOWS})
+  set(qt_windows $ENV{NORVIK_QT_WINDOWS})
+elseif(DEFINED ENV{XDG_CACHE_HOME})
+  set(qt_windows $ENV{XDG_CACHE_HOME}/norvik-prefs-editor/qt-${Qt6_VERSION}-mingw-w64)
+else()
+  set(qt_windows $ENV{HOME}/.cache/norvik-prefs-editor/qt-${Qt6_VERSION}-mingw-w64)
+endif()
+if(EXISTS ${qt_windows}/.complete)
+  set(windows_editor ON)
+  set(windows_options -DNORVIK_FILESERVICES_ONLY=OFF -DNORVIK_QT_WINDOWS=${qt_windows})
+  message(STATUS "Windows build: the whole editor, against ${qt_windows}")
+else()
+  set(windows_editor OFF)
+  set(windows_options -DNORVIK_FILESERVICES_ONLY=ON)
+  message(STATUS "Windows build: the file services alone (no Qt for Windows in ${qt_windows}; "
+                 "bash scripts/qt-windows.sh builds it)")
+endif()
+
 include(ExternalProject)
 set(windows_build ${CMAKE_BINARY_DIR}/windows)
-ExternalProject_Add(windows_fileservices
+ExternalProject_Add(windows_build
   SOURCE_DIR ${PROJECT_SOURCE_DIR}
   BINARY_DIR ${windows_build}
   CONFIGURE_COMMAND ${CMAKE_COMMAND} --preset windows-cross -S ${PROJECT_SOURCE_DIR} -B ${windows_build}
+                    ${windows_options}
   BUILD_ALWAYS ON  # its own build decides what changed
   INSTALL_COMMAND "")
+
+# Wine finds the Qt DLLs and the MinGW runtime (the Qt build copies it beside them)
+# through WINEPATH, a Windows path on drive z:, Wine's view of /. A download carries them
+# beside the program instead.
+string(REPLACE "/" "\\" wine_path "z:${qt_windows}/bin")
 
 # One Wine process per program: Wine's start-up costs seconds, the tests themselves little.
 # Making the prefix takes some seconds the first time, a moment after that.
@@ -29,7 +54,20 @@ foreach(target ${NORVIK_FUZZ_TARGETS})
            COMMAND ${NORVIK_WINE} ${windows_build}/fuzz/${target}_fuzz.exe ${PROJECT_SOURCE_DIR}/fuzz/corpus/${target})
   list(APPEND windows_tests windows.fuzz.${target}.corpus)
 endforeach()
+if(windows_editor)
+  # The same widget tables as on Linux, headless as there.
+  add_test(NAME windows.editor_tests COMMAND ${NORVIK_WINE} ${windows_build}/tests/editor_tests.exe)
+  set_tests_properties(windows.editor_tests PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+  # The program on Windows' own window system, driven as on Linux.
+  add_test(NAME windows.e2e.editRoad_savesTheEditedFileByteForByte
+           COMMAND ${PROJECT_SOURCE_DIR}/tests/e2e/edit_road.sh --wine
+                   ${windows_build}/norvik-prefs-editor.exe ${PROJECT_SOURCE_DIR}/examples/drive_c)
+  list(APPEND windows_tests windows.editor_tests windows.e2e.editRoad_savesTheEditedFileByteForByte)
+  set_tests_properties(windows.e2e.editRoad_savesTheEditedFileByteForByte PROPERTIES RESOURCE_LOCK display)
+endif()
 set_tests_properties(windows.prefix PROPERTIES FIXTURES_SETUP wine)
 set_tests_properties(${windows_tests} PROPERTIES FIXTURES_REQUIRED wine)
-set_tests_properties(windows.prefix ${windows_tests} PROPERTIES TIMEOUT 300 ENVIRONMENT
-                     "WINEPREFIX=${CMAKE_BINARY_DIR}/wine-prefix;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")
+set_property(TEST windows.prefix ${windows_tests} PROPERTY TIMEOUT 300)
+set_property(TEST windows.prefix ${windows_tests} APPEND PROPERTY ENVIRONMENT
+             "WINEPREFIX=${CMAKE_BINARY_DIR}/wine-prefix" WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml="
+             "WINEPATH=${wine_path}")

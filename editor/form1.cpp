@@ -161,6 +161,11 @@ void Form1::CreateControls() {
 
   // The click area of the credit corner lies over the picture and the labels.
   Label3->raise();
+
+  // Names for screen readers where no caption gives one; what the window shows stays.
+  List1->setAccessibleName(QStringLiteral("Prefs files and lines"));
+  LineNfile_txt->setAccessibleName(QStringLiteral("Selected line"));
+  Label3->setAccessibleName(Label3->toolTip());
 }
 
 void Form1::SetTabOrder() {
@@ -332,7 +337,9 @@ void Form1::OpenScriptFile() {
   if (!IsFileEntry(LineNfile_txt->Text()) || Loading()) return;
 
   // A line of the open file that looks like a file entry: its edits are not dropped
-  // without a question.
+  // without a question. The entry is taken first, as committing a pending edit on Yes
+  // may add a ";" to what the box shows.
+  const QString relative = LineNfile_txt->Text().mid(kFileEntryMarker.size());
   if (!MaybeSave(MsgButtons::YesNo)) return;
   Change = false;
 
@@ -340,12 +347,8 @@ void Form1::OpenScriptFile() {
   List1->Clear();
   listHolds_ = ListHolds::FileEntries;
 
-  QString relative;
-  if (IsFileEntry(LineNfile_txt->Text())) {
-    relative = LineNfile_txt->Text().mid(kFileEntryMarker.size());
-    LineNfile_txt->SetText(relative);
-    OpenFilePath = QStringLiteral("\\") + relative;
-  }
+  LineNfile_txt->SetText(relative);
+  OpenFilePath = QStringLiteral("\\") + relative;
   if (GameDataPath.isEmpty()) return;
 
   const bool goOn = LoadFile(GameDataPath + QStringLiteral("\\") + relative);
@@ -477,15 +480,24 @@ bool Form1::RunSaveStep() {
   return true;
 }
 
-// Asks before unsaved edits are left behind. True when the caller may go on: nothing
-// unsaved, No, or Yes with a save that wrote the file.
+// True while the box holds a line of the open file typed over but not yet committed.
+bool Form1::EditPending() const {
+  return Command2[0]->Enabled() && listHolds_ == ListHolds::FileLines &&
+         LineNfile_txt->Text() != List1->Text();
+}
+
+// Asks before unsaved edits, committed or still in the box, are left behind. True when
+// the caller may go on: nothing unsaved, No, or Yes with a save that wrote the file.
 bool Form1::MaybeSave(MsgButtons buttons) {
-  if (!Change) return true;
+  const bool pending = EditPending();
+  if (!Change && !pending) return true;
   switch (dialogs_.MsgBox(SavePrompt(), QStringLiteral("Save Changes"), MsgIcon::Question,
                           buttons)) {
     case kAnswerYes:
+      if (pending) Command2_Click(0);
       return RunSaveStep();
     case kAnswerNo:
+      if (pending) LineNfile_txt->SetText(List1->Text());
       return true;
     default:
       return false;

@@ -96,6 +96,7 @@ class Form1 final : public QWidget {
   void BuildFileListAtStartup();
   void BuildFileListOnReload();
   bool LoadFile(const QString& path);
+  bool EditPending() const;
   bool MaybeSave(ui::MsgButtons buttons);
   bool RunSaveStep();
   void SetBrowsing();

@@ -1,4 +1,5 @@
 #include "editor/form1.h"
+#include "ui/application.h"
 #include "ui/dialogs.h"
 
 #include <QApplication>
@@ -6,7 +7,7 @@
 #include <exception>
 
 int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
+  const auto app = ui::StartApplication(argc, argv, "norvik-prefs-editor");
   QApplication::setApplicationName(QStringLiteral("norvik-prefs-editor"));
   // The installed menu entry's name: the desktop shell groups the window under it.
   QGuiApplication::setDesktopFileName(QStringLiteral("example.stormwarden.NorvikPrefsEditor"));
@@ -25,5 +26,5 @@ int main(int argc, char* argv[]) {
     return 1;
   }
   form.show();
-  return app.exec();
+  return app->exec();
 }

@@ -34,6 +34,13 @@ std::string ProgramFolder();
 // throw-away folder). An empty folder restores the real one.
 void OverrideExecutableFolder(HostPath hostFolder);
 
+#ifdef _WIN32
+// Replaces the real drives (tests): drive x: is then the folder drive_x in `hostFolder`,
+// whether or not it exists, but for paths into `hostFolder` itself, which keep their real
+// drive. An empty folder restores the real drives.
+void OverrideDriveFolders(HostPath hostFolder);
+#endif
+
 // Maps a program path to a host path. Gives nothing for a path of an invalid shape and,
 // on POSIX, for a drive that has no root folder. ".." never climbs above the drive's root.
 // POSIX: the parts that exist are looked up exactly first and then without regard to case;

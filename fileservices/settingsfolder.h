@@ -12,7 +12,8 @@ namespace hostpath {
 // The folder of the settings file as program text (code page). POSIX: the program's
 // folder when the user can write in it, else the configuration folder, made when missing;
 // when that cannot be made either, the program's folder, where the write then fails
-// silently. Windows: the program's folder.
+// silently. Windows: the same rule with %APPDATA%\norvik-prefs-editor for the
+// configuration folder.
 std::string SettingsFolder();
 
 #ifndef _WIN32

@@ -1,6 +1,11 @@
 # What an installed copy holds beyond the program: its menu entry, its icon in the
-# desktop's icon theme and its AppStream metadata. `cpack -G DEB` in the build folder
-# makes the Debian package of the same files.
+# desktop's icon theme, its AppStream metadata and its licence. `cpack -G DEB` in the
+# build folder makes the Debian package of the same files. The Windows download:
+# windows.cmake.
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/windows.cmake)
+  return()
+endif()
 include(GNUInstallDirs)
 
 set(NORVIK_APP_ID example.stormwarden.NorvikPrefsEditor)
@@ -10,6 +15,7 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/${NORVIK_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/${NORVIK_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/norvik-prefs-editor)
 # The sizes assets/make_icon.py draws; the window's own icon holds the same images.
 foreach(size 32 48)
   install(FILES ${PROJECT_SOURCE_DIR}/assets/norvik-${size}.png

@@ -14,10 +14,13 @@ install_missing_packages() {
 }
 
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev libgtest-dev fonts-dejavu-core)
-# The end-to-end test's display and input; clang and its libFuzzer runtime for fuzz/.
-TEST_PACKAGES=(xvfb xdotool x11-utils x11-xserver-utils imagemagick clang libclang-rt-14-dev)
+# The end-to-end tests' display and input, and the screen reader's view (AT-SPI on a
+# D-Bus session of the test's own); clang and its libFuzzer runtime for fuzz/.
+TEST_PACKAGES=(xvfb xdotool x11-utils x11-xserver-utils imagemagick dbus-daemon at-spi2-core python3-pyatspi
+               clang libclang-rt-14-dev)
 # The installed copy's checks: the validators of the menu entry and the metadata, the
 # Debian package's dependency tool, and setpriv to run the program as a user.
 INSTALL_CHECK_PACKAGES=(desktop-file-utils appstream dpkg-dev util-linux)
-# The Windows cross-build of the file services and Wine to run its tests.
-WINDOWS_TEST_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64)
+# The Windows cross-build and Wine to run it; Ninja and dpkg-source to build Qt for Windows
+# from Debian's source package.
+WINDOWS_TEST_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64 ninja-build dpkg-dev)

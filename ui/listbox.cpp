@@ -1,5 +1,7 @@
 #include "ui/listbox.h"
 
+#include "ui/listboxaccessible.h"
+
 #include <QHoverEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -55,6 +57,7 @@ void ListModel::clear() {
 // --- ListBox ---------------------------------------------------------------------------
 
 ListBox::ListBox(QWidget* parent) : QAbstractItemView(parent), model_(new ListModel(this)) {
+  InstallListBoxAccessibility();
   setModel(model_);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -17,6 +17,11 @@ std::wstring& OverriddenFolder() {
   return folder;
 }
 
+std::wstring& OverriddenDrives() {
+  static std::wstring folder;
+  return folder;
+}
+
 std::wstring WithoutTrailingSeparators(std::wstring path) {
   while (path.size() > 1 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
   return path;
@@ -57,6 +62,10 @@ void OverrideExecutableFolder(HostPath hostFolder) {
   OverriddenFolder() = WithoutTrailingSeparators(hostFolder);
 }
 
+void OverrideDriveFolders(HostPath hostFolder) {
+  OverriddenDrives() = WithoutTrailingSeparators(hostFolder);
+}
+
 std::optional<HostPath> ToHostPath(std::string_view programPath) {
   // A path beginning with "/" is a host path only on POSIX.
   if (pathshape::ShapeOf(programPath) != pathshape::Shape::Drive) return std::nullopt;
@@ -69,6 +78,10 @@ std::optional<HostPath> ToHostPath(std::string_view programPath) {
     fileservices_win32::AppendWide(host, part);
   }
   if (parts.empty() || pathshape::IsSeparator(programPath.back())) host += L'\\';
+  // Replaced drives: what lies in the folder that holds them stays where it is.
+  const std::wstring& drives = OverriddenDrives();
+  if (!drives.empty() && _wcsnicmp(host.c_str() + kLongPrefix.size(), drives.c_str(), drives.size()) != 0)
+    host.replace(kLongPrefix.size(), 2, drives + L"\\drive_" + static_cast<wchar_t>(programPath[0] | 0x20));
   return host;
 }
 

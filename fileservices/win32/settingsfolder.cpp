@@ -1,10 +1,53 @@
 #include "fileservices/settingsfolder.h"
 
+#include <windows.h>
+#include <shlobj.h>
+
 #include "fileservices/hostpath.h"
+#include "fileservices/win32/native.h"
 
 namespace hostpath {
+namespace {
 
-// Where Windows users expect it: beside the program.
-std::string SettingsFolder() { return ProgramFolder(); }
+constexpr wchar_t kProgramName[] = L"norvik-prefs-editor";
+
+// The settings file is replaced through a temporary file beside it, so the folder itself
+// must take new files; only making one tells (an ACL, a read-only medium, a folder under
+// Program Files for a user without rights).
+bool CanWriteIn(const std::wstring& folder) {
+  if (folder.empty()) return false;
+  const std::wstring probe = folder + L"\\.norvik-write-test.tmp";
+  const HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_EXISTS;
+  CloseHandle(file);
+  return true;
+}
+
+// %APPDATA%\norvik-prefs-editor, made when missing. Empty when it cannot be.
+std::wstring ConfigFolder() {
+  PWSTR appData = nullptr;
+  std::wstring folder;
+  if (SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_CREATE, nullptr, &appData) == S_OK)
+    folder = std::wstring(appData) + L"\\" + kProgramName;
+  CoTaskMemFree(appData);
+  if (folder.empty()) return {};
+  if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+    return {};
+  return folder;
+}
+
+}  // namespace
+
+// Beside the program when that folder takes new files (a portable copy); else, as for an
+// installed copy under Program Files, the user's application data folder.
+std::string SettingsFolder() {
+  if (!CanWriteIn(ExecutableFolder())) {
+    const std::wstring config = ConfigFolder();
+    std::string folder;
+    if (!config.empty() && fileservices_win32::AppendCodePage(folder, config)) return folder;
+  }
+  return ProgramFolder();
+}
 
 }  // namespace hostpath

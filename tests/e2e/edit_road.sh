@@ -7,28 +7,37 @@
 # character the code page lacks is saved as it was shown. Then it checks the settings
 # file and the prefs file on disk byte for byte.
 #
-#   edit_road.sh [--installed] PROGRAM SAMPLE_DRIVE_C [SCREENSHOT_FOLDER]
+#   edit_road.sh [--installed|--wine] PROGRAM SAMPLE_DRIVE_C [SCREENSHOT_FOLDER]
 #
 # --installed: PROGRAM runs where it is installed, as a user who cannot write its folder
 # (nobody, when run as root) with a home of its own; the sample is drive g: of that home's
 # Wine prefix, typed at the drive prompt, and the settings file lands in ~/.config.
+# --wine: PROGRAM is the Windows program, run under Wine from a copy of its folder (its
+# DLLs and plugin folders, where it has them) in a folder with a blank in its name; the
+# sample is drive c: of a Wine prefix of the test's own (a copy of $WINEPREFIX, where set),
+# whose Wine server knows no other display.
 set -Eeuo pipefail
 
-installed=false
-[ "${1:-}" = --installed ] && { installed=true; shift; }
+mode=${1:-}
+case $mode in --installed | --wine) shift ;; *) mode="" ;; esac
 program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")  # it runs from /
 sample=$2
 shots=${3:-}
 
-for tool in Xvfb xdotool xmodmap import convert; do
+wine=$(PATH=$PATH:/usr/lib/wine command -v wine64 wine | head -n 1) || wine=""
+tools=(Xvfb xdotool xmodmap import convert)
+[ "$mode" = --wine ] && tools+=("${wine:-wine64}")
+for tool in "${tools[@]}"; do
   command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }
 done
 
 work=$(mktemp -d)
 xvfb_pid=""
 app_pid=""
+drive=$work/drive
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ "$mode" = --wine ] && "$(dirname "$wine")/wineserver" -k 2>/dev/null && "$(dirname "$wine")/wineserver" -w
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   rm -rf "$work"
 }
@@ -47,15 +56,28 @@ shot() {
   command -v import >/dev/null && import -display "$DISPLAY" -window root "$shots/$1.png" 2>/dev/null || true
 }
 
-drive=$work/drive
-mkdir -p "$drive" "$work/bin" "$work/opened"
+mkdir -p "$work/bin" "$work/opened"
+[ "$mode" = --wine ] || { mkdir -p "$drive" && cp -r "$sample/." "$drive/"; }
 chmod 777 "$work/opened"
 # The desktop's opener, as the credit corner calls it: it notes the address it got.
 printf '#!/bin/sh\nprintf "%%s" "$1" > "%s/opened/address"\n' "$work" >"$work/bin/xdg-open"
 chmod 755 "$work/bin" "$work/bin/xdg-open"
-cp -r "$sample/." "$drive/"
 run_as=(env)
-if $installed; then
+if [ "$mode" = --wine ]; then
+  [ -d "${WINEPREFIX:-}" ] && cp -a "$WINEPREFIX" "$work/wine-prefix"
+  export WINEPREFIX=$work/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+  drive=$WINEPREFIX/drive_c
+  letter=c
+  folder="$work/Norvik Prefs"
+  mkdir "$folder"
+  cp "$program" "$folder/"
+  for extra in "$(dirname "$program")"/*.dll "$(dirname "$program")"/{platforms,styles,imageformats}; do
+    [ -e "$extra" ] && cp -r "$extra" "$folder/"
+  done
+  program=$folder/$(basename "$program")
+  settings=$folder/NorvikPrefs.ini
+  run_as+=(PATH="$work/bin:$PATH" "$wine")
+elif [ "$mode" = --installed ]; then
   home=$work/home
   letter=g
   mkdir -p "$home/.wine/dosdevices"
@@ -87,6 +109,15 @@ Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY=$display
 for _ in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+# xdotool types a character missing from the keymap through a key it binds and unbinds
+# at once, and the program can read the key after it was unbound. Bind a spare key for
+# good before the program reads the keymap, so that Ω is an ordinary key press.
+spare=$(xmodmap -pke | awk 'NF == 3 && !spare { spare = $2 } END { print spare }')
+xmodmap -e "keycode $spare = Greek_OMEGA"
+if [ "$mode" = --wine ]; then
+  "$wine" wineboot --init >/dev/null 2>&1
+  cp -r "$sample/." "$drive/"
+fi
 
 (cd / && exec "${run_as[@]}" "$program") >"$work/program.log" 2>&1 &
 app_pid=$!
@@ -127,6 +158,11 @@ shows() {
 
 # A box is wide enough for its whole title and centred on the main window, or on the
 # screen before the main window is shown (and the main window itself, given "screen").
+# Under Wine without a window manager a window is its client area alone: the frame that
+# Windows centres adds a title bar above it, so the client area may sit up to one title bar
+# lower.
+below=2
+[ "$mode" = --wine ] && below=50
 placed() {
   local id geometry x y w h cx cy
   id=$(xdotool search --onlyvisible --name "^$1\$" | head -n 1)
@@ -140,7 +176,7 @@ placed() {
     cx=512 cy=384
   fi
   [ $((x + w / 2 - cx)) -ge -2 ] && [ $((x + w / 2 - cx)) -le 2 ] && [ $((y + h / 2 - cy)) -ge -2 ] &&
-    [ $((y + h / 2 - cy)) -le 2 ] || fail "'$1' at ${x},${y} ${w}x${h} is not centred on ${cx},${cy}"
+    [ $((y + h / 2 - cy)) -le $below ] || fail "'$1' at ${x},${y} ${w}x${h} is not centred on ${cx},${cy}"
   [ "$w" -ge $((${#1} * 8 + 60)) ] || fail "'$1' is ${w} pixels wide, too narrow for its title"
 }
 
@@ -157,7 +193,7 @@ placed Disclaimer
 still_open Disclaimer
 xdotool key alt+y
 
-if $installed; then
+if [ "$mode" = --installed ]; then
   wait_window "Drive letter for Norvik" >/dev/null
   shot drive-prompt
   placed "Drive letter for Norvik"
@@ -210,13 +246,8 @@ click_at 2400 2520 2055 375  # Command2(1), Cancel
 click_at 10 2040 6600 285
 xdotool key ctrl+a
 xdotool type --delay 5 '$pref::Audio::masterVolume = 0.25 '
-# xdotool types a character missing from the keymap through a key it binds and unbinds
-# at once, and the program can read the key after it was unbound. Bind a spare key for
-# good first, so that Ω is an ordinary key press.
-spare=$(xmodmap -pke | awk 'NF == 3 && !spare { spare = $2 } END { print spare }')
-xmodmap -e "keycode $spare = Greek_OMEGA"
-sleep 0.5
 xdotool key Greek_OMEGA
+sleep 0.5  # as a person pauses before the click; under Wine the character can come after it
 shot typed
 click_at 4440 2520 2055 375  # Command2(0), Change
 wait_window "Syntax Error" >/dev/null

@@ -1,10 +1,13 @@
+#include "fileservices/hostpath.h"
 #include "fileservices/settingsfile.h"
+#include "fileservices/settingsfolder.h"
 
 #ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
 #endif
 
+#include <cstdlib>
 #include <fstream>
 
 #include "support/tempdir.h"
@@ -94,5 +97,22 @@ TEST(WriteIniValue, namesThatCannotBeReadBack_writeNothing_readsCloseTheirFile) 
   setrlimit(RLIMIT_NOFILE, &limit);
 #endif
 }
+
+#ifdef _WIN32
+// A copy in a folder that takes no new files (under Program Files, on a read-only medium)
+// keeps its settings in %APPDATA%: a folder that is not there stands for one.
+TEST(SettingsFolder, besideTheProgram_elseInTheApplicationDataFolder) {
+  testsupport::TempDir dir;
+  const std::string appData = std::getenv("APPDATA") + std::string("\\norvik-prefs-editor");
+  const std::pair<fs::path, std::string> rows[] = {
+      {dir.path(), testsupport::ProgramPath(dir.path())}, {dir.path() / "gone", appData}};
+  for (const auto& [exeFolder, settings] : rows) {
+    hostpath::OverrideExecutableFolder(exeFolder.wstring());
+    EXPECT_EQ(hostpath::SettingsFolder(), settings);
+    EXPECT_TRUE(fs::is_directory(settings));
+  }
+  hostpath::OverrideExecutableFolder({});
+}
+#endif
 
 }  // namespace

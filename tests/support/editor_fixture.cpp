@@ -1,7 +1,5 @@
 #include "support/editor_fixture.h"
 
-#include <sys/stat.h>
-
 #include <map>
 
 namespace testsupport {
@@ -32,7 +30,11 @@ void EditorFixture::Run(const std::vector<std::string>& steps) {
     else if (word == "exit") f.Command3_Click();
     else if (word == "close") f.close();
     else if (word == "save") f.Save_PrefsFile(f.GameDataPath, f.OpenFilePath, *f.List1);
-    else if (word == "readonly") chmod(gameFile(arg).c_str(), 0444);
+#ifdef _WIN32
+    else if (word == "locked") held_.push_back(HoldWithoutSharing(gameFile(arg)));
+    else if (word == "unlock") held_.clear();
+#endif
+    else if (word == "readonly") std::filesystem::permissions(gameFile(arg), std::filesystem::perms::owner_write | std::filesystem::perms::group_write | std::filesystem::perms::others_write, std::filesystem::perm_options::remove);
     else if (word == "answer") for (const QString& a : text.split(u',')) dialogs_.answer(kAnswers.at(a));
     else if (word == "items=") EXPECT_EQ(items().join(u'|'), text);
     else if (word == "caption=") EXPECT_EQ(f.windowTitle(), QStringLiteral("Norvik2 - Prefs Editor") + (arg.empty() ? "" : " ... " + text));

@@ -60,7 +60,8 @@ class EditorFixture : public DriveFixture {
   //   game X (the game on drive X, with sub/XPrefs.cs), ini BYTES|folder (the settings
   //   file), typed TEXT ("typed" alone: Cancel; {tmp} is the throw-away folder), start
   //   (the start-up, then the window is shown unless it ends the program), click N, dbl, open ENTRY (click and double click), box (click into the text box),
-  //   type TEXT, change, cancel, reload, exit, close (the title bar), save, readonly FILE
+  //   type TEXT, change, cancel, reload, exit, close (the title bar), save, readonly FILE,
+  //   locked FILE (held open without sharing, until unlock; Windows)
   //   answer A,B,... (Yes, No, Cancel, OK for the coming boxes)
   //   items=A|B|..  caption=NAME ("" without a file)  text=..  tip=..  index=N
   //   change=0|1  editing=0|1  shown=0|1  boxes=TITLE|.. (since the last boxes=)
@@ -70,6 +71,7 @@ class EditorFixture : public DriveFixture {
   ui::ScriptedDialogs dialogs_;
   std::unique_ptr<Form1> form_;
   int fatalErrors_ = 0;
+  std::vector<std::shared_ptr<void>> held_;  // files held open without sharing (Windows)
   qsizetype seenBoxes_ = 0;  // boxes a "boxes=" step has looked at
 };
 

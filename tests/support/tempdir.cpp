@@ -3,7 +3,9 @@
 #include "fileservices/codepage.h"
 #include "fileservices/hostpath.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -55,6 +57,29 @@ std::string readFile(const fs::path& path) {
 
 #ifdef _WIN32
 std::string ProgramPath(const fs::path& host) { return codepage::Encode(host.u16string()); }
+
+std::shared_ptr<void> HoldWithoutSharing(const fs::path& file) {
+  const HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot hold " + file.string());
+  return std::shared_ptr<void>(handle, CloseHandle);
+}
+
+void DriveFixture::SetUp() {
+  exeFolder_ = dir_.path() / "program";
+  fs::create_directories(exeFolder_);
+  hostpath::OverrideExecutableFolder(exeFolder_.wstring());
+  hostpath::OverrideDriveFolders(dir_.path().wstring());
+}
+
+void DriveFixture::TearDown() {
+  hostpath::OverrideExecutableFolder({});
+  hostpath::OverrideDriveFolders({});
+}
+
+fs::path DriveFixture::writeOnDrive(char letter, std::string_view relative,
+                                    std::string_view bytes) const {
+  return dir_.writeFile(std::string("drive_") + letter + "/" + std::string(relative), bytes);
+}
 
 fs::path HostName(const std::string& name) {
   const std::u8string utf8(name.begin(), name.end());

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,14 +37,20 @@ std::string ProgramPath(const std::filesystem::path& host);
 // it: on POSIX the bytes themselves, on Windows their UTF-16.
 std::filesystem::path HostName(const std::string& name);
 
-#ifndef _WIN32
+#ifdef _WIN32
+// Opens `file` without sharing it, as another program may: no other open, rename or delete
+// of it succeeds while the result is kept.
+std::shared_ptr<void> HoldWithoutSharing(const std::filesystem::path& file);
+#else
 // Runs `check` in a child process that has given up root (user and group 65534), so
 // that permission bits count as they do for a user. The check's verdict; nothing when
 // root cannot be given up. The folders the check uses must be open to other users.
 std::optional<bool> runWithoutRoot(const std::function<bool()>& check);
+#endif
 
-// Points the executable folder at a throw-away folder with a dosdevices/ folder, and
-// keeps the user's own Wine prefix and configuration folder out of the way.
+// Points the executable folder at a throw-away folder and the drives at folders beside
+// it (POSIX: through its dosdevices/ folder, keeping the user's own Wine prefix and
+// configuration folder out of the way; Windows: in place of the real drives).
 class DriveFixture : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -55,6 +62,5 @@ class DriveFixture : public ::testing::Test {
   TempDir dir_;
   std::filesystem::path exeFolder_;
 };
-#endif
 
 }  // namespace testsupport

@@ -1,6 +1,7 @@
 #include "ui/listbox.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QPaintEvent>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -186,6 +187,27 @@ TEST_F(ListBoxTest, longItems_areShownByTheirStartButKeptWhole) {
   EXPECT_TRUE(list_.List(1) == line && list_.ItemView(1).toString() == line);
   EXPECT_EQ(list_.model()->index(1, 0).data().toString(), line.left(ui::ListModel::kShownCharacters));
   EXPECT_EQ(list_.model()->index(0, 0).data().toString(), QStringLiteral("a0"));
+}
+
+// Guards against a screen reader finding no items, or taking one line's interface for
+// another's after a commit: each item's interface moves with it and goes with it.
+TEST_F(ListBoxTest, accessibleItems_areTheItemsAndFollowThem) {
+  QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&list_);
+  ASSERT_TRUE(list && list->role() == QAccessible::List && list->childCount() == 4 && !list->child(4));
+  const auto name = [&](int row) { return list->child(row)->text(QAccessible::Name); };
+  const QAccessible::Id b1 = QAccessible::uniqueId(list->child(1)), c2 = QAccessible::uniqueId(list->child(2)), d3 = QAccessible::uniqueId(list->child(3));
+  list_.SetListIndex(2);
+  EXPECT_TRUE(list->child(2)->role() == QAccessible::ListItem && name(2) == "c2" && list->child(2)->state().selected && !list->child(1)->state().selected);
+  list_.AddItem(QStringLiteral("new"), 2);  // a commit on c2
+  list_.RemoveItem(3);
+  EXPECT_TRUE(name(2) == "new" && !QAccessible::accessibleInterface(c2) && list->indexOfChild(QAccessible::accessibleInterface(d3)) == 3 && name(3) == "d3");
+  list_.RemoveItem(0);
+  const QPoint centre = list_.viewport()->mapToGlobal(rowRect(0).center());
+  EXPECT_TRUE(list->childAt(centre.x(), centre.y()) == QAccessible::accessibleInterface(b1) && list->child(0)->rect().contains(centre));
+  list_.Clear();
+  EXPECT_TRUE(list->childCount() == 0 && !QAccessible::accessibleInterface(b1) && !list->child(0));
+  list_.AddItem(QStringLiteral("z"));
+  EXPECT_EQ(name(0), "z");
 }
 
 }  // namespace

@@ -1,0 +1,32 @@
+# The Windows download: a portable folder, zipped (`cpack -G ZIP` in the Windows build
+# folder). The program, the Qt DLLs and the plugins it loads, the MinGW runtime, and the
+# licences. Unpacked anywhere, it runs from there and keeps NorvikPrefs.ini beside itself.
+install(TARGETS norvik-prefs-editor RUNTIME DESTINATION .)
+foreach(module Core Gui Widgets)
+  install(FILES $<TARGET_FILE:Qt6::${module}> DESTINATION .)
+endforeach()
+# Qt looks for its plugins in these folders beside the program.
+install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION platforms)
+install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION styles)
+install(FILES $<TARGET_FILE:Qt6::QICOPlugin> DESTINATION imageformats)  # the window's icon
+foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+  install(FILES ${NORVIK_QT_WINDOWS}/bin/${dll} DESTINATION .)
+endforeach()
+
+file(STRINGS ${NORVIK_QT_WINDOWS}/.complete NORVIK_QT_DEBIAN_VERSION LIMIT_COUNT 1)
+set(NORVIK_QT_VERSION ${Qt6_VERSION})
+configure_file(${CMAKE_CURRENT_LIST_DIR}/windows/QT-NOTICE.txt.in QT-NOTICE.txt @ONLY)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/QT-NOTICE.txt
+              ${NORVIK_QT_WINDOWS}/LICENSES/LGPL-3.0-only.txt
+              ${NORVIK_QT_WINDOWS}/LICENSES/GPL-3.0-only.txt
+        DESTINATION .)
+install(FILES /usr/share/doc/mingw-w64-x86-64-dev/copyright DESTINATION . RENAME mingw-w64-copyright.txt)
+install(FILES /usr/share/doc/gcc-mingw-w64-base/copyright DESTINATION . RENAME gcc-mingw-w64-copyright.txt)
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME norvik-prefs-editor)
+set(CPACK_PACKAGE_VENDOR Oskvarl)
+set(CPACK_PACKAGE_FILE_NAME norvik-prefs-editor-${PROJECT_VERSION}-windows-x64)
+set(CPACK_STRIP_FILES ON)
+include(CPack)

@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# Builds Qt for 64-bit Windows from Debian's own qt6-base source package, with MinGW-w64,
+# and installs it into a cache outside every clone:
+#   ${NORVIK_QT_WINDOWS:-~/.cache/norvik-prefs-editor/qt-<version>-mingw-w64}
+# Only what the editor and its tests need is built: Core, Gui, Widgets, Test, the windows
+# platform plugin and the Windows style plugin. The source version is the host's
+# qt6-base-dev, so the host's moc, rcc and uic serve the cross build.
+#
+# A cache that holds a finished build is used as it is; the script then only prints its
+# path. The source is fetched through a source list and apt state of the script's own: the
+# machine's apt configuration is never changed. An interrupted build resumes where it
+# stopped (the work folder is kept beside the cache until the install has finished).
+#
+# Prints the path of the finished Qt on its last line.
+set -euo pipefail
+
+version=$(dpkg-query -W -f='${Version}' qt6-base-dev 2>/dev/null || true)
+if [ -z "$version" ]; then
+  echo "qt-windows: qt6-base-dev is not installed; its version picks the source to build" >&2
+  exit 1
+fi
+upstream=${version%%+*}
+cache=${XDG_CACHE_HOME:-$HOME/.cache}/norvik-prefs-editor
+prefix=${NORVIK_QT_WINDOWS:-$cache/qt-$upstream-mingw-w64}
+work=$cache/qt-$upstream-mingw-w64.work
+
+if [ -f "$prefix/.complete" ]; then
+  echo "$prefix"
+  exit 0
+fi
+
+started=$(date +%s)
+say() { echo "qt-windows: [$(( $(date +%s) - started ))s] $*" >&2; }
+mkdir -p "$work"
+
+# 1. The source, through apt state of our own. The deb-src entries mirror the machine's
+#    own Debian entries, so the package comes from wherever this machine gets its
+#    packages.
+if [ ! -f "$work/source.done" ]; then
+  say "fetching the source of qt6-base $version"
+  apt_dir=$work/apt
+  rm -rf "$apt_dir" "$work/src"
+  mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" "$apt_dir/parts" "$work/src"
+  {
+    for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+      [ -f "$f" ] && sed -n 's/^[[:space:]]*deb[[:space:]]\+/deb-src /p' "$f"
+    done
+    for f in /etc/apt/sources.list.d/*.sources; do
+      [ -f "$f" ] && awk '
+        /^[[:space:]]*$/ { if (types ~ /deb/) print stanza "\n"; stanza = ""; types = ""; next }
+        /^Types:/ { types = $0; $0 = "Types: deb-src" }
+        { stanza = stanza (stanza == "" ? "" : "\n") $0 }
+        END { if (types ~ /deb/) print stanza "\n" }' "$f" > "$apt_dir/parts/$(basename "$f")"
+    done
+  } > "$apt_dir/sources.list"
+  apt_opts=(-o "Dir::Etc::SourceList=$apt_dir/sources.list" -o "Dir::Etc::SourceParts=$apt_dir/parts"
+    -o "Dir::State::Lists=$apt_dir/lists" -o "Dir::Cache=$apt_dir/cache" -o "Debug::NoLocking=1"
+    -o "APT::Sandbox::User=root")
+  apt-get "${apt_opts[@]}" -qq update
+  (cd "$work/src" && apt-get "${apt_opts[@]}" -qq source --download-only "qt6-base=$version" >/dev/null)
+  (cd "$work/src" && dpkg-source --no-check -x qt6-base_*.dsc qtbase >/dev/null)
+  rm -f "$work"/src/*.tar.* "$work"/src/*.dsc
+  touch "$work/source.done"
+  say "source unpacked into $work/src/qtbase"
+fi
+
+# 2. Configure: shared libraries, Release, only the modules and features the editor needs,
+#    Qt's own copies of the third-party libraries (Debian has no Windows builds of them).
+cat > "$work/toolchain.cmake" <<'EOF'
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+EOF
+if [ ! -f "$work/build/build.ninja" ]; then
+  say "configuring"
+  features=()
+  # dynamicgl and directwrite3 go with opengl and direct2d: left on, the windows platform
+  # plugin fails to build (dynamicgl) or to link (directwrite3).
+  for f in sql network dbus opengl dynamicgl vulkan printsupport concurrent xml direct2d \
+    directwrite3 jpeg tabletevent pkg_config system_zlib system_pcre2 system_harfbuzz \
+    system_freetype system_png system_doubleconversion; do
+    features+=("-DFEATURE_$f=OFF")
+  done
+  cmake -G Ninja -S "$work/src/qtbase" -B "$work/build" \
+    -DCMAKE_TOOLCHAIN_FILE="$work/toolchain.cmake" \
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON \
+    -DQT_BUILD_TESTS=OFF -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_BENCHMARKS=OFF \
+    -DFEATURE_gui=ON -DFEATURE_widgets=ON -DFEATURE_testlib=ON -DFEATURE_accessibility=ON \
+    "${features[@]}" > "$work/configure.log" 2>&1 ||
+    { tail -40 "$work/configure.log" >&2; say "configure failed; the whole log: $work/configure.log"; exit 1; }
+fi
+
+# 3. Build and install. Ninja's progress goes to the log; a line every minute says how far.
+say "building (about 1,000 steps; the log: $work/build.log)"
+cmake --build "$work/build" --parallel "$(nproc)" > "$work/build.log" 2>&1 &
+builder=$!
+while kill -0 "$builder" 2>/dev/null; do
+  sleep 60 & wait $! || true
+  step=$(grep -o '^\[[0-9]*/[0-9]*\]' "$work/build.log" | tail -1 || true)
+  kill -0 "$builder" 2>/dev/null && say "building ${step:-...}"
+done
+wait "$builder" || { tail -40 "$work/build.log" >&2; say "build failed; the whole log: $work/build.log"; exit 1; }
+say "installing into $prefix"
+rm -rf "$prefix"
+cmake --install "$work/build" --strip > "$work/install.log" 2>&1 ||
+  { tail -20 "$work/install.log" >&2; say "install failed"; exit 1; }
+# The MinGW runtime Qt's DLLs were linked against, beside them, so that a program needs only
+# Qt's bin folder on its path (under Wine: WINEPATH).
+for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
+  x86_64-w64-mingw32-strip -o "$prefix/bin/$dll" "$(x86_64-w64-mingw32-g++-posix -print-file-name=$dll)"
+done
+# Qt's licence texts go with every copy that is passed on.
+cp -r "$work/src/qtbase/LICENSES" "$prefix/LICENSES"
+# The source package it was built from, for the notice that goes with a download.
+echo "$version" > "$prefix/.complete"
+rm -rf "$work"
+say "done: $(du -sh "$prefix" | cut -f1) in $prefix"
+echo "$prefix"
