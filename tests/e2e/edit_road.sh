@@ -51,10 +51,7 @@ fail() {
   exit 1
 }
 
-shot() {
-  [ -n "$shots" ] || return 0
-  command -v import >/dev/null && import -display "$DISPLAY" -window root "$shots/$1.png" 2>/dev/null || true
-}
+shot() { [ -z "$shots" ] || import -display "$DISPLAY" -window root "$shots/$1.png" 2>/dev/null || true; }
 
 mkdir -p "$work/bin" "$work/opened"
 [ "$mode" = --wine ] || { mkdir -p "$drive" && cp -r "$sample/." "$drive/"; }
@@ -102,13 +99,11 @@ else
 fi
 unset QT_QPA_PLATFORM
 
-for n in $(seq 91 160); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display and names it once it takes clients.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb_pid=$!
-export DISPLAY=$display
-for _ in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$work/display")
 # xdotool types a character missing from the keymap through a key it binds and unbinds
 # at once, and the program can read the key after it was unbound. Bind a spare key for
 # good before the program reads the keymap, so that Ω is an ordinary key press.

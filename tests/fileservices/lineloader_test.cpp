@@ -14,8 +14,7 @@ using FileMisc::LoadResult;
 using Lines = std::vector<std::string>;
 
 // Lines end at CR LF, CR or LF; blank lines (only spaces) are read but not added; every
-// other byte passes through. One round of events per line read, blank or not. (More
-// files are the load-and-save fuzz target's seeds, replayed as a test.)
+// other byte passes through. One round of events per line read, blank or not.
 TEST(LineLoader, readsTheNonBlankLinesInFileOrder) {
   using namespace std::string_literals;
   const std::string half((1 << 20) - 1, 'a'), big(3 << 20, 'x');

@@ -4,18 +4,24 @@
 
 namespace ui {
 
+template <typename T>
+T ScriptedDialogs::next(T unscripted) {
+  if (script_.empty() || !std::holds_alternative<T>(script_.front())) {
+    ++unscripted_;
+    return unscripted;
+  }
+  T answer = std::get<T>(script_.front());
+  script_.pop_front();
+  return answer;
+}
+
 int ScriptedDialogs::MsgBox(const QString& text, const QString& title, MsgIcon icon,
                             MsgButtons buttons) {
   boxes_.append({text, title, icon, buttons});
-  if (script_.empty() || !std::holds_alternative<int>(script_.front())) {
-    ++unscripted_;
-    // The safest answer a user could give: the one that changes nothing.
-    return buttons == MsgButtons::YesNoCancel ? kAnswerCancel
-           : buttons == MsgButtons::YesNo     ? kAnswerNo
-                                              : kAnswerOK;
-  }
-  int answer = std::get<int>(script_.front());
-  script_.pop_front();
+  // Unscripted, the safest answer a user could give: the one that changes nothing.
+  const int answer = next(buttons == MsgButtons::YesNoCancel ? kAnswerCancel
+                          : buttons == MsgButtons::YesNo     ? kAnswerNo
+                                                             : kAnswerOK);
   if (answer == kThrow) throw std::runtime_error("out of room");
   return answer;
 }
@@ -28,13 +34,7 @@ QStringList ScriptedDialogs::titles() const {
 
 QString ScriptedDialogs::InputBox(const QString& prompt, const QString& title) {
   boxes_.append({prompt, title, MsgIcon::None, MsgButtons::OK});
-  if (script_.empty() || !std::holds_alternative<QString>(script_.front())) {
-    ++unscripted_;
-    return QString();
-  }
-  QString typed = std::get<QString>(script_.front());
-  script_.pop_front();
-  return typed.isNull() ? QString() : typed;
+  return next(QString());
 }
 
 }  // namespace ui

@@ -40,12 +40,15 @@ class ScriptedDialogs final : public Dialogs {
 
   const QList<Box>& boxes() const { return boxes_; }
   QStringList titles() const;
-  bool scriptDone() const { return script_.empty(); }
   // Boxes that asked with nothing left in the script.
   int unscripted() const { return unscripted_; }
   void clear() { boxes_.clear(); script_.clear(); unscripted_ = 0; }
 
  private:
+  // The next scripted answer when it is of the kind asked, else `unscripted`.
+  template <typename T>
+  T next(T unscripted);
+
   std::deque<std::variant<int, QString>> script_;
   QList<Box> boxes_;
   int unscripted_ = 0;

@@ -76,11 +76,6 @@ void DriveFixture::TearDown() {
   hostpath::OverrideDriveFolders({});
 }
 
-fs::path DriveFixture::writeOnDrive(char letter, std::string_view relative,
-                                    std::string_view bytes) const {
-  return dir_.writeFile(std::string("drive_") + letter + "/" + std::string(relative), bytes);
-}
-
 fs::path HostName(const std::string& name) {
   const std::u8string utf8(name.begin(), name.end());
   try {
@@ -117,17 +112,18 @@ void DriveFixture::SetUp() {
 }
 
 void DriveFixture::TearDown() { hostpath::OverrideExecutableFolder({}); }
+#endif
 
+// A drive is the folder drive_X in the throw-away folder; on POSIX the program finds it
+// through a link in dosdevices/ beside it.
 fs::path DriveFixture::writeOnDrive(char letter, std::string_view relative,
                                     std::string_view bytes) const {
   const std::string drive = std::string("drive_") + letter;
+#ifndef _WIN32
   const fs::path link = exeFolder_ / "dosdevices" / (std::string(1, letter) + ":");
-  if (!fs::exists(link)) {
-    fs::create_directories(dir_.path() / drive);
-    fs::create_directory_symlink(dir_.path() / drive, link);
-  }
+  if (fs::create_directories(dir_.path() / drive)) fs::create_directory_symlink(dir_.path() / drive, link);
+#endif
   return dir_.writeFile(drive + "/" + std::string(relative), bytes);
 }
-#endif
 
 }  // namespace testsupport
