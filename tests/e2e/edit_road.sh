@@ -99,8 +99,9 @@ else
 fi
 unset QT_QPA_PLATFORM
 
-# Xvfb picks a free display and names it once it takes clients.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+# Xvfb picks a free display and names it once it takes clients. It keeps its key map when
+# no client is left (the spare key bound below, before the program connects).
+Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$work/display")
@@ -175,6 +176,9 @@ placed() {
   [ "$w" -ge $((${#1} * 8 + 60)) ] || fail "'$1' is ${w} pixels wide, too narrow for its title"
 }
 
+# Waits until the box answered is gone (a busy machine may take a moment to close it).
+gone() { for _ in $(seq 100); do xdotool search --onlyvisible --name "^$1\$" >/dev/null || return 0; sleep 0.1; done; fail "'$1' stayed open"; }
+
 # A Yes/No question must be answered: Escape leaves it open.
 still_open() {
   xdotool key Escape
@@ -242,14 +246,14 @@ click_at 10 2040 6600 285
 xdotool key ctrl+a
 xdotool type --delay 5 '$pref::Audio::masterVolume = 0.25 '
 xdotool key Greek_OMEGA
-sleep 0.5  # as a person pauses before the click; under Wine the character can come after it
+sleep 0.5
 shot typed
 click_at 4440 2520 2055 375  # Command2(0), Change
 wait_window "Syntax Error" >/dev/null
 shot syntax-error
 placed "Syntax Error"
 xdotool key Escape  # an OK box takes Escape for OK
-sleep 0.5
+gone "Syntax Error"
 
 # Reload asks first; Yes saves and shows the file list again. Then Save & Exit, with
 # nothing left to save, ends the program.
@@ -258,7 +262,7 @@ click_at 4440 3000 2055 375  # Command3, Save & Exit: Escape answers Cancel and 
 wait_window "Save Changes" >/dev/null
 placed "Save Changes"
 xdotool key Escape
-sleep 0.5
+gone "Save Changes"
 main=$(wait_window "Norvik2 - Prefs Editor ... AudioPrefs.cs")
 click_at 2400 3000 2055 375  # Command1, Reload Prefs
 wait_window "Save Changes" >/dev/null
@@ -269,6 +273,7 @@ wait_window "Success" >/dev/null
 shot success
 placed Success
 xdotool key Return
+gone Success
 main=$(wait_window "Norvik2 - Prefs Editor")
 click_at 4440 3000 2055 375  # Command3, Save & Exit
 
