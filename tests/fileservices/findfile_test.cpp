@@ -159,7 +159,7 @@ TEST(FindFiles, folderGetsOneBackslash_unreadableFoldersAndFilesAreSkipped) {
 #ifndef _WIN32
   testsupport::TempDir dir;
   // Guards against a search that keeps a descriptor per folder it has left.
-  for (int i = 0; i < 80; ++i) Lay(dir.path(), {"wide/d" + std::to_string(i) + "/xPrefs.cs"});
+  for (int i = 0; i < 80; ++i) Lay(dir.path(), {"wide/d" + std::to_string(i) + "/s/xPrefs.cs"});
   rlimit limit{}, low{};
   getrlimit(RLIMIT_NOFILE, &limit);
   low = {48, limit.rlim_max};
