@@ -17,6 +17,7 @@
 # sample is drive c: of a Wine prefix of the test's own (a copy of $WINEPREFIX, where set),
 # whose Wine server knows no other display.
 set -Eeuo pipefail
+. "$(dirname "$0")/../../scripts/xvfb.sh"
 
 mode=${1:-}
 case $mode in --installed | --wine) shift ;; *) mode="" ;; esac
@@ -99,12 +100,7 @@ else
 fi
 unset QT_QPA_PLATFORM
 
-# Xvfb picks a free display and names it once it takes clients. It keeps its key map when
-# no client is left (the spare key bound below, before the program connects).
-Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$work/display")
+start_xvfb "$work/display"
 # xdotool types a character missing from the keymap through a key it binds and unbinds
 # at once, and the program can read the key after it was unbound. Bind a spare key for
 # good before the program reads the keymap, so that Ω is an ordinary key press.

@@ -83,9 +83,9 @@ std::string Deep(const char* separator) {
 
 const TreeRow kTrees[] = {
     {"depthFirstInCaseInsensitiveOrder_matchingFilesOnly",
-     {"g/b/bPrefs.cs", "g/A/sub/deepPrefs.cs", "g/A/aPrefs.cs", "g/cPrefs.cs", "g/Prefs.cs", "g/xprefs.cs",
+     {"g/b/bPrefs.cs", "g/A/sub/deepPrefs.cs", "g/A/aPrefs.cs", "g/cPrefs.cs", "g/cAPrefs.cs", "g/Prefs.cs", "g/xprefs.cs",
       "g/y.PREFS.CS", "g/folderPrefs.cs/innerPrefs.cs", "g/empty/x.txt", "g/\xE9Prefs.cs", "g/\xC3\x84Prefs.cs"},
-     {{"A\\aPrefs.cs", ""}, {"A\\sub\\deepPrefs.cs", ""}, {"b\\bPrefs.cs", ""}, {"cPrefs.cs", ""},
+     {{"A\\aPrefs.cs", ""}, {"A\\sub\\deepPrefs.cs", ""}, {"b\\bPrefs.cs", ""}, {"cAPrefs.cs", ""}, {"cPrefs.cs", ""},
       {"folderPrefs.cs\\innerPrefs.cs", ""}, {"Prefs.cs", ""}, {"\xC4Prefs.cs", "g/\xC3\x84Prefs.cs"},
       {"\xE9Prefs.cs", ""}}},
     {"folderPatternTestsTheFolderText", {"g/aPrefs.cs", "g/sub/bPrefs.cs"}, {{"sub\\bPrefs.cs", ""}}, "*\\sub\\"},

@@ -47,7 +47,7 @@ const std::string kComment = "; " + std::string(10 << 20, 'x') + "\r\n";
 // Before, the value written, after ("=" leaves the file as it was; "folder" and "fifo"
 // put one of those in the file's place).
 const std::tuple<std::string, std::string, std::string> kWrites[] = {
-    {"", "c:\\g", "[NorvikFolder]\r\nNorvik2=c:\\g\r\n"},
+    {"", "c:\\g", "[NorvikFolder]\r\nNorvik2=c:\\g\r\n"}, {"[NorvikFolder]\rx=1\r[Next]\r", "g", "[NorvikFolder]\rx=1\rNorvik2=g\r[Next]\r"},
     {"a=1\nb=2\r\n", "g", "a=1\nb=2\r\n[NorvikFolder]\nNorvik2=g\n"},  // added lines end as the file's first
     // Guards against a value that smuggles extra lines (and so extra keys) into the file.
     {"", "c:\\x\r\n[Evil]\r\nNorvik2=y", "[NorvikFolder]\r\nNorvik2=c:\\x\r\n"},
