@@ -17,8 +17,9 @@ using hostpath::ToHostPath;
 class HostPath : public testsupport::DriveFixture {};
 
 TEST_F(HostPath, programPathsMapOntoTheDrives_otherShapesNameNothing) {
-  for (const char* file : {"Vandrel/Norvik2/GameData/norvik2.exe", "a/b/f", "caf\xE9/x", "prefs/x", "PREFS/x", "\xE6\x97\xA5", "o1/\xC9", "o1/\xC3\xA9", "o2/\xC3\xA9", "o2/\xC9"})
+  for (const char* file : {"Vandrel/Norvik2/GameData/norvik2.exe", "a/b/f", "caf\xE9/x", "prefs/x", "PREFS/x", "\xE6\x97\xA5"})
     writeOnDrive('c', file, "");
+  for (const char x : std::string("abcdefgh")) for (const char* e : {"\xC3\xA9", "\xC9"}) writeOnDrive('c', std::string("o/") + x + e, "");
   for (const char* drive : {"prefix/dosdevices/c:", "prefix/dosdevices/d:", "prefix/dosdevices/f:", "config/norvik-prefs-editor/dosdevices/d:"})
     fs::create_directories(dir_.path() / drive);
   setenv("WINEPREFIX", (dir_.path().string() + "/prefix//").c_str(), 1);
@@ -29,7 +30,6 @@ TEST_F(HostPath, programPathsMapOntoTheDrives_otherShapesNameNothing) {
       {"c:\\\\a//b\\/f", c + "/a/b/f"}, {"c:\\..\\..\\a\\.\\b\\..\\b\\f", c + "/a/b/f"}, {"c:\\a\\..\\..", c},
       {"c:\\CAF\xC9\\x", c + "/caf\xE9/x"},  // a name that is not UTF-8 on disk
       {"c:\\Prefs", c + "/PREFS"},           // two case variants: the first in listing order
-      {"c:\\o1\\\xC9", c + "/o1/\xC9"}, {"c:\\o2\\\xC9", c + "/o2/\xC9"},  // É lists before é, however the folder reads them
       {"c:\\?", c + "/?"},                   // a name outside the code page is no variant of "?"
       {"d:\\x", d + "/x"}, {"f:\\x", dir_.path().string() + "/prefix/dosdevices/f:/x"}, {"/", "/"}, {dir_.path().string() + "/PROGRAM\\DosDevices", exeFolder_.string() + "/dosdevices"},
       // Guards against a path of a bad shape resolving against the working folder or a drive.
@@ -38,6 +38,9 @@ TEST_F(HostPath, programPathsMapOntoTheDrives_otherShapesNameNothing) {
       {std::string("c:\\a\0b", 6), {}},
   };
   for (const auto& [program, host] : rows) EXPECT_EQ(ToHostPath(program), host) << program;
+  // Two case variants whose host names sort the other way round (é in UTF-8, É in the code
+  // page): É lists first, in whatever order the folder happens to be read.
+  for (const char x : std::string("abcdefgh")) EXPECT_EQ(ToHostPath(std::string("c:\\o\\") + x + "\xC9"), c + "/o/" + x + "\xC9");
 }
 
 // Beside an installed copy nothing can be written: the settings file goes to the user's
