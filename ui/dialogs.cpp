@@ -118,9 +118,16 @@ class PromptBox final : public QInputDialog {
 
 }  // namespace
 
+// A box shown before its window (the disclaimer, the drive prompt) belongs to no window:
+// a box that belongs to a hidden one makes the system build that window and all its
+// controls first, which under Wine took a start-up box twice as long to appear.
+QWidget* QtDialogs::shownOwner() const {
+  return owner_ != nullptr && owner_->isVisible() ? owner_ : nullptr;
+}
+
 int QtDialogs::MsgBox(const QString& text, const QString& title, MsgIcon icon,
                       MsgButtons buttons) {
-  AnswerBox box(owner_);
+  AnswerBox box(shownOwner());
   box.setTextFormat(Qt::PlainText);
   box.setText(displayText(text));
   box.setWindowTitle(title);
@@ -160,7 +167,7 @@ int QtDialogs::MsgBox(const QString& text, const QString& title, MsgIcon icon,
 }
 
 QString QtDialogs::InputBox(const QString& prompt, const QString& title) {
-  PromptBox box(owner_);
+  PromptBox box(shownOwner());
   box.setInputMode(QInputDialog::TextInput);
   box.setWindowTitle(title);
   box.setLabelText(displayText(prompt));

@@ -27,7 +27,7 @@ class Dialogs {
   virtual QString InputBox(const QString& prompt, const QString& title) = 0;
 };
 
-// The real boxes, modal to `owner` (which may be null).
+// The real boxes, modal to `owner` (which may be null) once it is shown.
 class QtDialogs final : public Dialogs {
  public:
   explicit QtDialogs(QWidget* owner = nullptr) : owner_(owner) {}
@@ -37,6 +37,7 @@ class QtDialogs final : public Dialogs {
   QString InputBox(const QString& prompt, const QString& title) override;
 
  private:
+  QWidget* shownOwner() const;
   QWidget* owner_ = nullptr;
 };
 
