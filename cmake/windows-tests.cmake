@@ -46,7 +46,7 @@ string(REPLACE "/" "\\" wine_path "z:${qt_windows}/bin")
 
 # One Wine process per program: Wine's start-up costs seconds, the tests themselves little.
 # Making the prefix takes some seconds the first time, a moment after that.
-add_test(NAME windows.prefix COMMAND ${NORVIK_WINE} wineboot --init)
+add_test(NAME windows.prefix COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-prefix.sh ${NORVIK_WINE})
 add_test(NAME windows.fileservices_tests COMMAND ${NORVIK_WINE} ${windows_build}/tests/fileservices_tests.exe)
 set(windows_tests windows.fileservices_tests)
 foreach(target ${NORVIK_FUZZ_TARGETS})

@@ -21,6 +21,7 @@ TEST_PACKAGES=(xvfb xdotool x11-utils x11-xserver-utils imagemagick dbus-daemon 
 # The installed copy's checks: the validators of the menu entry and the metadata, the
 # Debian package's dependency tool, and setpriv to run the program as a user.
 INSTALL_CHECK_PACKAGES=(desktop-file-utils appstream dpkg-dev util-linux)
-# The Windows cross-build and Wine to run it; Ninja and dpkg-source to build Qt for Windows
-# from Debian's source package.
-WINDOWS_TEST_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64 ninja-build dpkg-dev)
+# The Windows cross-build, and Wine with its own fonts to run it (Tahoma among them, as
+# every Windows has it); Ninja and dpkg-source to build Qt for Windows from Debian's
+# source package.
+WINDOWS_TEST_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64 fonts-wine ninja-build dpkg-dev)

@@ -107,7 +107,7 @@ start_xvfb "$work/display"
 spare=$(xmodmap -pke | awk 'NF == 3 && !spare { spare = $2 } END { print spare }')
 xmodmap -e "keycode $spare = Greek_OMEGA"
 if [ "$mode" = --wine ]; then
-  "$wine" wineboot --init >/dev/null 2>&1
+  "$(dirname "$0")/../../scripts/wine-prefix.sh" "$wine"
   cp -r "$sample/." "$drive/"
 fi
 
@@ -211,7 +211,7 @@ shows Label2 1080 3000 1815 255 '#C00000'
 shows Label4 120 3240 1215 255 '#000000'
 shows Image2 120 2520 780 525 12
 click_at 0 2520 2295 855  # Label3, where nothing else lies over it
-for _ in $(seq 50); do [ -s "$work/opened/address" ] && break; sleep 0.1; done
+for _ in $(seq 200); do [ -s "$work/opened/address" ] && break; sleep 0.1; done  # Wine starts its browser first
 [ "$(cat "$work/opened/address" 2>/dev/null)" = https://stormwarden.example/ ] || fail "the credit corner opened nothing"
 ini=$(tr -d '\r' <"$settings" 2>/dev/null) || fail "no settings file at $settings"
 [ "$ini" = "[NorvikFolder]"$'\n'"Norvik2=$letter:\\vandrel\\norvik2\\gamedata" ] || fail "settings file holds: $ini"
