@@ -111,6 +111,7 @@ TEST(SettingsFolder, besideTheProgram_elseInTheApplicationDataFolder) {
     EXPECT_EQ(hostpath::SettingsFolder(), settings);
     EXPECT_TRUE(fs::is_directory(settings));
   }
+  EXPECT_TRUE(fs::is_empty(dir.path()));  // the file that tried the folder is gone
   hostpath::OverrideExecutableFolder({});
 }
 #endif
