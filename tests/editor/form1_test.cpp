@@ -42,9 +42,10 @@ const Scenario kScenarios[] = {
       "click 1", "box", "type dropped;", "cancel", "change=1",
       "items=$a = 1;|  $b = \"x y\";  |\t|$a = 9;|... mods\\AiPrefs.cs|$z = 2;", "boxes=", "click 0", "box",
       "type $x = 1; ", "answer OK", "change", "boxes=Syntax Error", "text=$x = 1; ;", "box", "editing=0",
-      // Guards against a character the file cannot hold being shown, then saved as "?".
-      "click 2", "box", "type $\xCE\xA9 = 1;", "change", "text=$? = 1;", "save",
-      "file=ClientPrefs.cs:$x = 1; ;\r\n  $b = \"x y\";  \r\n$? = 1;\r\n$a = 9;\r\n... mods\\AiPrefs.cs\r\n$z = 2;\r\n"}},
+      // Guards against a character the file cannot hold being shown, then saved as "?", and
+      // against one it holds beyond Latin-1 (the euro sign) being lost.
+      "click 2", "box", "type $\xCE\xA9\xE2\x82\xAC = 1;", "change", "text=$?\xE2\x82\xAC = 1;", "save",
+      "file=ClientPrefs.cs:$x = 1; ;\r\n  $b = \"x y\";  \r\n$?\x80 = 1;\r\n$a = 9;\r\n... mods\\AiPrefs.cs\r\n$z = 2;\r\n"}},
     // Guards against a commit in the file list counting as an edit of a file.
     {"editingNeedsASelectedLineAndNoEntryInTheBox",
      {"click 0", "box", "editing=0", "type renamed;", "box", "editing=1", "change", "items=renamed;|... mods\\AiPrefs.cs",
