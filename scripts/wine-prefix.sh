@@ -4,9 +4,9 @@
 # has it. A prefix has no Tahoma of its own, and without it the program's text box
 # draws no text at all. Wine's own Tahoma comes with Debian's fonts-wine.
 #
-#   wine-prefix.sh [WINE]
+#   wine-prefix.sh WINE
 set -euo pipefail
-wine=${1:-$(PATH=$PATH:/usr/lib/wine command -v wine64 wine | head -n 1)}
+wine=$1
 : "${WINEPREFIX:?names the prefix}"
 "$wine" wineboot --init >/dev/null 2>&1
 fonts=$WINEPREFIX/drive_c/windows/Fonts
