@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "ui/placement.h"
+
 namespace ui {
 namespace {
 
@@ -49,14 +51,13 @@ int itemWidthForTitle(const QWidget& box, const QLayout& layout) {
 }
 
 // Centres a box on the window it belongs to while that window is shown, else on the
-// screen, where the main window itself appears. It is the inner areas that are
-// centred: a box's frame is not known before it is first shown.
+// screen, where the main window itself appears; frames and all.
 void centre(QWidget& box) {
   const QWidget* owner = box.parentWidget();
   QRect area;
-  if (owner != nullptr && owner->isVisible()) area = owner->window()->geometry();
+  if (owner != nullptr && owner->isVisible()) area = owner->window()->frameGeometry();
   else if (const QScreen* screen = box.screen()) area = screen->availableGeometry();
-  box.setGeometry(QRect(area.center() - box.rect().center(), box.size()));
+  CentreFrameOn(box, area);
 }
 
 // A message box as wide as its title needs and centred like the main window.
@@ -156,6 +157,7 @@ int QtDialogs::MsgBox(const QString& text, const QString& title, MsgIcon icon,
       break;
   }
   box.setDefaultButton(first);
+  box.setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);  // a fixed border: nothing to resize
   box.exec();
 
   const auto* clicked = box.clickedButton();
@@ -171,6 +173,7 @@ QString QtDialogs::InputBox(const QString& prompt, const QString& title) {
   box.setInputMode(QInputDialog::TextInput);
   box.setWindowTitle(title);
   box.setLabelText(displayText(prompt));
+  box.setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
   if (box.exec() != QDialog::Accepted) return QString();
   return box.textValue();
 }
