@@ -23,5 +23,5 @@ TEST_PACKAGES=(xvfb xdotool x11-utils x11-xserver-utils imagemagick dbus-daemon 
 INSTALL_CHECK_PACKAGES=(desktop-file-utils appstream dpkg-dev util-linux)
 # The Windows cross-build, and Wine with its own fonts to run it (Tahoma among them, as
 # every Windows has it); Ninja and dpkg-source to build Qt for Windows from Debian's
-# source package.
-WINDOWS_TEST_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64 fonts-wine ninja-build dpkg-dev)
+# source package; ccache lets a Qt build made anew reuse what an earlier one compiled.
+WINDOWS_TEST_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64 fonts-wine ninja-build dpkg-dev ccache)
