@@ -12,11 +12,14 @@ namespace {
 QMargins lastFrame;
 
 // The window's frame; none while it is not known. A frame being put together by an X11
-// window manager can measure less than nothing at some edges for a moment.
+// window manager measures as good as nothing for a moment, far smaller than the window:
+// not the frame yet. (Under Wine a fixed border can measure a pixel less than nothing at
+// the sides; that one is the frame.)
 QMargins FrameMargins(const QWidget& window) {
   const QWindow* handle = window.windowHandle();
   const QMargins frame = handle != nullptr ? handle->frameMargins() : QMargins();
-  if (frame.left() < 0 || frame.top() < 0 || frame.right() < 0 || frame.bottom() < 0) return {};
+  const QSize framed = window.size().grownBy(frame);
+  if (framed.width() < window.width() / 2 || framed.height() < window.height() / 2) return {};
   if (!frame.isNull()) lastFrame = frame;
   return frame;
 }
