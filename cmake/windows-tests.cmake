@@ -11,13 +11,9 @@ if(NOT NORVIK_MINGW_CXX OR NOT NORVIK_WINE OR NOT EXISTS /usr/src/googletest/CMa
   return()
 endif()
 
-if(DEFINED ENV{NORVIK_QT_WINDOWS})
-  set(qt_windows $ENV{NORVIK_QT_WINDOWS})
-elseif(DEFINED ENV{XDG_CACHE_HOME})
-  set(qt_windows $ENV{XDG_CACHE_HOME}/norvik-prefs-editor/qt-${Qt6_VERSION}-mingw-w64)
-else()
-  set(qt_windows $ENV{HOME}/.cache/norvik-prefs-editor/qt-${Qt6_VERSION}-mingw-w64)
-endif()
+# Where scripts/qt-windows.sh keeps (or would build) Qt for Windows; it alone knows.
+execute_process(COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/qt-windows.sh --where
+                OUTPUT_VARIABLE qt_windows OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 if(EXISTS ${qt_windows}/.complete)
   set(windows_editor ON)
   set(windows_options -DNORVIK_FILESERVICES_ONLY=OFF -DNORVIK_QT_WINDOWS=${qt_windows})
@@ -62,8 +58,14 @@ if(windows_editor)
   add_test(NAME windows.e2e.editRoad_savesTheEditedFileByteForByte
            COMMAND ${PROJECT_SOURCE_DIR}/tests/e2e/edit_road.sh --wine
                    ${windows_build}/norvik-prefs-editor.exe ${PROJECT_SOURCE_DIR}/examples/drive_c)
-  list(APPEND windows_tests windows.editor_tests windows.e2e.editRoad_savesTheEditedFileByteForByte)
-  set_tests_properties(windows.e2e.editRoad_savesTheEditedFileByteForByte PROPERTIES RESOURCE_LOCK display)
+  # ... and on a desktop scaled to 150 % (144 dots per inch), the whole window scaled with it.
+  add_test(NAME windows.e2e.editRoad_at150Percent
+           COMMAND ${PROJECT_SOURCE_DIR}/tests/e2e/edit_road.sh --wine --scale 150
+                   ${windows_build}/norvik-prefs-editor.exe ${PROJECT_SOURCE_DIR}/examples/drive_c)
+  list(APPEND windows_tests windows.editor_tests windows.e2e.editRoad_savesTheEditedFileByteForByte
+       windows.e2e.editRoad_at150Percent)
+  set_tests_properties(windows.e2e.editRoad_savesTheEditedFileByteForByte windows.e2e.editRoad_at150Percent
+                       PROPERTIES RESOURCE_LOCK display)
 endif()
 set_tests_properties(windows.prefix PROPERTIES FIXTURES_SETUP wine)
 set_tests_properties(${windows_tests} PROPERTIES FIXTURES_REQUIRED wine)

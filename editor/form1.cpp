@@ -13,6 +13,7 @@
 #include "ui/controls.h"
 #include "ui/dialogs.h"
 #include "ui/listbox.h"
+#include "ui/placement.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -97,10 +98,10 @@ void Form1::CreateControls() {
   setWindowTitle(kCaption);
   setWindowIcon(QIcon(QStringLiteral(":/norvik.ico")));
   setFixedSize(ui::TwipsToPixels(6630), ui::TwipsToPixels(3525));
-  // A window of fixed size has nothing to maximise.
+  // A window of fixed size has a fixed border and nothing to maximise.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                 Qt::WindowCloseButtonHint);
+                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
 
   const QFont serif = ui::SerifFont(8.25, false);
   const QFont serifBold = ui::SerifFont(8.25, true);
@@ -206,10 +207,7 @@ void Form1::ConnectEvents() {
 }
 
 void Form1::CentreOnScreen() {
-  if (const QScreen* screen = this->screen()) {
-    QRect area = screen->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
-  }
+  if (const QScreen* screen = this->screen()) ui::CentreFrameOn(*this, screen->availableGeometry());
 }
 
 // ---------------------------------------------------------------------------------

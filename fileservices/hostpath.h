@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace hostpath {
 
@@ -39,6 +40,14 @@ void OverrideExecutableFolder(HostPath hostFolder);
 // whether or not it exists, but for paths into `hostFolder` itself, which keep their real
 // drive. An empty folder restores the real drives.
 void OverrideDriveFolders(HostPath hostFolder);
+#endif
+
+#ifndef _WIN32
+// The places where drive `letter` may have its root, in the order they are tried:
+// dosdevices/x: (x the lower-case letter) in the executable's folder, in the configuration
+// folder (see settingsfolder.h), then in the Wine prefix ($WINEPREFIX, else ~/.wine; never
+// a relative one). The drive's root is the first of them that is a folder.
+std::vector<HostPath> DriveRootCandidates(char letter);
 #endif
 
 // Maps a program path to a host path. Gives nothing for a path of an invalid shape and,

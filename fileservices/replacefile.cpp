@@ -1,5 +1,30 @@
 #include "fileservices/replacefile.h"
 
+namespace fileservices_internal {
+namespace {
+using NameView = std::basic_string_view<hostpath::HostPath::value_type>;
+hostpath::HostPath Ascii(std::string_view text) { return {text.begin(), text.end()}; }
+}  // namespace
+
+hostpath::HostPath TempName(NameView base, unsigned long long number) {
+  // Long names would overflow the name length limit once the suffix is added.
+  const hostpath::HostPath stem = base.size() <= 200 ? hostpath::HostPath(base) : Ascii("norvik");
+  return Ascii(".") + stem + Ascii("." + std::to_string(number) + ".tmp");
+}
+
+bool IsTempName(NameView name, NameView base) {
+  // The number is all that varies: read back, it has to make the very same name (what is
+  // not a digit in its place makes a number whose name differs).
+  const hostpath::HostPath shortest = TempName(base, 0);
+  if (name.size() < shortest.size()) return false;
+  unsigned long long number = 0;
+  for (const auto c : name.substr(shortest.size() - 5, name.size() - shortest.size() + 1))
+    number = number * 10 + static_cast<unsigned long long>(c - '0');
+  return number < kTempNumbers && TempName(base, number) == name;
+}
+
+}  // namespace fileservices_internal
+
 namespace fileservices_internal::testing {
 namespace {
 std::function<int(Step)>& Hook() {

@@ -18,14 +18,24 @@
 namespace fileservices_internal {
 
 // Fault injection for tests: when set, called before each write and before the rename
-// that a replacement makes; returning non-zero makes that call fail (on POSIX with that
-// errno).
+// that a replacement makes (POSIX: also between creating its temporary file and locking
+// it); returning non-zero makes that call fail (on POSIX with that errno).
 namespace testing {
-enum class Step { Write, Rename };
+enum class Step { Write, Lock, Rename };
 void SetFaultHook(std::function<int(Step)> hook);
 // What the hook says for `step`: 0 when there is none.
 int InjectedFault(Step step);
 }  // namespace testing
+
+// The temporary files of a replacement are named "." + stem + "." + number + ".tmp" beside
+// their target: the stem is the target's name, or "norvik" for a name too long to take the
+// suffix; the number is below kTempNumbers, in decimal without leading zeros.
+constexpr unsigned long long kTempNumbers = 1000000007;
+hostpath::HostPath TempName(std::basic_string_view<hostpath::HostPath::value_type> base,
+                            unsigned long long number);
+// Whether `name` is exactly such a name for a target named `base` (letter case counts).
+bool IsTempName(std::basic_string_view<hostpath::HostPath::value_type> name,
+                std::basic_string_view<hostpath::HostPath::value_type> base);
 
 // Where a replacement of the program path has to land: the path itself, or the file a
 // symbolic link there points to. Nothing when a link cannot be followed or the path is
@@ -45,7 +55,10 @@ std::optional<ReplaceTarget> FindReplaceTarget(std::string_view programPath);
 
 // A new version of a file, written beside it and renamed over it on Commit. The old
 // file stays untouched until the rename; an uncommitted replacement removes its
-// temporary file.
+// temporary file. A temporary file is in use while its writer lives (POSIX: it holds the
+// file locked with flock; Windows: it holds it open without sharing, and the file is
+// marked hidden until the replace); what a killed writer left is swept by the next
+// replacement of the same target.
 class FileReplacement {
  public:
   FileReplacement() = default;
@@ -53,9 +66,10 @@ class FileReplacement {
   FileReplacement(const FileReplacement&) = delete;
   FileReplacement& operator=(const FileReplacement&) = delete;
 
-  // Creates the temporary file. POSIX: a target that exists lends the new file its
-  // permission bits, owner and group; a new one gets the usual mode under the umask.
-  // Windows: the replace keeps the old file's attributes and security.
+  // Removes the temporary files of earlier replacements of an existing target that no
+  // writer holds any more, then creates its own. POSIX: a target that exists lends the
+  // new file its permission bits, owner and group; a new one gets the usual mode under
+  // the umask. Windows: the replace keeps the old file's attributes and security.
   bool Begin(const ReplaceTarget& target);
   bool Write(std::string_view bytes);
   bool Commit();

@@ -14,14 +14,16 @@ install_missing_packages() {
 }
 
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev libgtest-dev fonts-dejavu-core)
-# The end-to-end tests' display and input, and the screen reader's view (AT-SPI on a
-# D-Bus session of the test's own); clang and its libFuzzer runtime for fuzz/.
-TEST_PACKAGES=(xvfb xdotool x11-utils x11-xserver-utils imagemagick dbus-daemon at-spi2-core python3-pyatspi
-               clang libclang-rt-14-dev)
+# The end-to-end tests' display, window manager, input and screen reading (tesseract), and
+# the screen reader's view (AT-SPI on a D-Bus session of the test's own); clang and its
+# libFuzzer runtime for fuzz/.
+TEST_PACKAGES=(xvfb openbox xdotool x11-utils x11-xserver-utils imagemagick tesseract-ocr dbus-daemon at-spi2-core
+               python3-pyatspi clang libclang-rt-14-dev)
 # The installed copy's checks: the validators of the menu entry and the metadata, the
-# Debian package's dependency tool, and setpriv to run the program as a user.
-INSTALL_CHECK_PACKAGES=(desktop-file-utils appstream dpkg-dev util-linux)
+# Debian package's dependency tool and its checker, and setpriv to run the program as a
+# user.
+INSTALL_CHECK_PACKAGES=(desktop-file-utils appstream dpkg-dev lintian util-linux)
 # The Windows cross-build, and Wine with its own fonts to run it (Tahoma among them, as
 # every Windows has it); Ninja and dpkg-source to build Qt for Windows from Debian's
-# source package.
-WINDOWS_TEST_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64 fonts-wine ninja-build dpkg-dev)
+# source package; ccache lets a Qt build made anew reuse what an earlier one compiled.
+WINDOWS_TEST_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64 fonts-wine ninja-build dpkg-dev ccache)

@@ -1,17 +1,26 @@
 #!/usr/bin/env bash
 # Builds Qt for 64-bit Windows from Debian's own qt6-base source package, with MinGW-w64,
 # and installs it into a cache outside every clone:
-#   ${NORVIK_QT_WINDOWS:-~/.cache/norvik-prefs-editor/qt-<version>-mingw-w64}
-# Only what the editor and its tests need is built: Core, Gui, Widgets, Test, the windows
-# platform plugin and the Windows style plugin. The source version is the host's
-# qt6-base-dev, so the host's moc, rcc and uic serve the cross build.
+#   ${NORVIK_QT_WINDOWS:-~/.cache/norvik-prefs-editor/qt-<version>-mingw-w64-<recipe>}
+# Only what the editor and its tests load is built: Core, Gui, Widgets, Test, the windows
+# platform plugin, the Windows style plugin and the icon plugin, without the widgets,
+# dialogs and formats the editor never shows. The source version is the host's
+# qt6-base-dev, so the host's moc, rcc and uic serve the cross build. <recipe> is a hash
+# of the source version and the configuration below: a cache made another way is never
+# taken for this one, and a change anywhere else leaves the cache as it is.
 #
 # A cache that holds a finished build is used as it is; the script then only prints its
 # path. The source is fetched through a source list and apt state of the script's own: the
 # machine's apt configuration is never changed. An interrupted build resumes where it
-# stopped (the work folder is kept beside the cache until the install has finished).
+# stopped (the work folder is kept beside the cache until the install has finished), and
+# with ccache a build from scratch reuses what an earlier one compiled.
 #
-# Prints the path of the finished Qt on its last line.
+# Beside Qt, the cache holds NOTICES/: for every part of others whose code went into the
+# DLLs and plugins, its attribution and licence texts, and NOTICES/bundled.txt listing
+# them (scripts/qt-notices.py); a download passes them on with the DLLs.
+#
+#   qt-windows.sh           builds when needed; prints the path of the finished Qt last
+#   qt-windows.sh --where   only prints that path
 set -euo pipefail
 
 version=$(dpkg-query -W -f='${Version}' qt6-base-dev 2>/dev/null || true)
@@ -20,16 +29,33 @@ if [ -z "$version" ]; then
   exit 1
 fi
 upstream=${version%%+*}
-cache=${XDG_CACHE_HOME:-$HOME/.cache}/norvik-prefs-editor
-prefix=${NORVIK_QT_WINDOWS:-$cache/qt-$upstream-mingw-w64}
-work=$cache/qt-$upstream-mingw-w64.work
 
-if [ -f "$prefix/.complete" ]; then
+# What is left out (the Windows style plugin needs the table view). dynamicgl and
+# directwrite3 go with opengl and direct2d: left on, the windows platform plugin fails to
+# build (dynamicgl) or to link (directwrite3).
+off_features=(sql network dbus opengl dynamicgl vulkan printsupport concurrent xml direct2d
+  directwrite3 jpeg tabletevent pkg_config system_zlib system_pcre2 system_harfbuzz
+  system_freetype system_png system_doubleconversion
+  calendarwidget colordialog columnview datawidgetmapper datetimeedit dial dockwidget
+  errormessage filedialog fontcombobox fontdialog fscompleter graphicsview keysequenceedit
+  lcdnumber mdiarea progressdialog splashscreen syntaxhighlighter
+  textbrowser toolbox treewidget undoview wizard commandlinkbutton
+  textmarkdownreader textmarkdownwriter textodfwriter pdf movie imageformat_ppm
+  imageformat_xbm sessionmanager systemtrayicon sharedmemory systemsemaphore)
+on_features=(gui widgets testlib accessibility)
+recipe=$({ echo "$version"; printf '%s\n' "${off_features[@]}" - "${on_features[@]}"; } | sha1sum | cut -c1-8)
+
+cache=${XDG_CACHE_HOME:-$HOME/.cache}/norvik-prefs-editor
+prefix=${NORVIK_QT_WINDOWS:-$cache/qt-$upstream-mingw-w64-$recipe}
+work=$cache/qt-$upstream-mingw-w64-$recipe.work
+
+if [ "${1:-}" = --where ] || [ -f "$prefix/.complete" ]; then
   echo "$prefix"
   exit 0
 fi
 
 started=$(date +%s)
+export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
 say() { echo "qt-windows: [$(( $(date +%s) - started ))s] $*" >&2; }
 mkdir -p "$work"
 
@@ -80,26 +106,26 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 EOF
 if [ ! -f "$work/build/build.ninja" ]; then
   say "configuring"
-  features=()
-  # dynamicgl and directwrite3 go with opengl and direct2d: left on, the windows platform
-  # plugin fails to build (dynamicgl) or to link (directwrite3).
-  for f in sql network dbus opengl dynamicgl vulkan printsupport concurrent xml direct2d \
-    directwrite3 jpeg tabletevent pkg_config system_zlib system_pcre2 system_harfbuzz \
-    system_freetype system_png system_doubleconversion; do
-    features+=("-DFEATURE_$f=OFF")
-  done
+  options=()
+  for f in "${off_features[@]}"; do options+=("-DFEATURE_$f=OFF"); done
+  for f in "${on_features[@]}"; do options+=("-DFEATURE_$f=ON"); done
+  if command -v ccache >/dev/null; then
+    # Qt compiles through precompiled headers, which ccache takes only so.
+    options+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+      -DCMAKE_C_FLAGS=-fpch-preprocess -DCMAKE_CXX_FLAGS=-fpch-preprocess)
+  fi
   cmake -G Ninja -S "$work/src/qtbase" -B "$work/build" \
     -DCMAKE_TOOLCHAIN_FILE="$work/toolchain.cmake" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON \
     -DQT_BUILD_TESTS=OFF -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_BENCHMARKS=OFF \
-    -DFEATURE_gui=ON -DFEATURE_widgets=ON -DFEATURE_testlib=ON -DFEATURE_accessibility=ON \
-    "${features[@]}" > "$work/configure.log" 2>&1 ||
+    "${options[@]}" > "$work/configure.log" 2>&1 ||
     { tail -40 "$work/configure.log" >&2; say "configure failed; the whole log: $work/configure.log"; exit 1; }
 fi
 
 # 3. Build and install. Ninja's progress goes to the log; a line every minute says how far.
-say "building (about 1,000 steps; the log: $work/build.log)"
+steps=$(ninja -C "$work/build" -n 2>/dev/null | grep -c '^\[' || true)
+say "building ($steps steps left; the log: $work/build.log)"
 cmake --build "$work/build" --parallel "$(nproc)" > "$work/build.log" 2>&1 &
 builder=$!
 while kill -0 "$builder" 2>/dev/null; do
@@ -117,8 +143,11 @@ cmake --install "$work/build" --strip > "$work/install.log" 2>&1 ||
 for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
   x86_64-w64-mingw32-strip -o "$prefix/bin/$dll" "$(x86_64-w64-mingw32-g++-posix -print-file-name=$dll)"
 done
-# Qt's licence texts go with every copy that is passed on.
+# Qt's licence texts go with every copy that is passed on, and so do those of the parts of
+# others that Qt carries: each one whose files the compiler read for what is shipped.
 cp -r "$work/src/qtbase/LICENSES" "$prefix/LICENSES"
+ninja -C "$work/build" -t deps > "$work/deps.txt"
+python3 "$(dirname "$0")/qt-notices.py" "$work/src/qtbase" "$work/deps.txt" "$prefix/NOTICES"
 # The source package it was built from, for the notice that goes with a download.
 echo "$version" > "$prefix/.complete"
 rm -rf "$work"

@@ -5,16 +5,20 @@ set -euo pipefail
 usage() {
   cat <<'EOF'
 Usage: bash scripts/run.sh [--drive LETTER FOLDER]
-Builds the editor and starts it. Drive x: is build/dosdevices/x:, else dosdevices/x: in
-the Wine prefix. The editor finds the game on c: to f: by itself; for another letter it
-asks for the drive letter at every start: type that letter.
+Builds the editor and starts it. Drive x: is the first folder of these, as the editor
+looks them up: build/dosdevices/x:, then norvik-prefs-editor/dosdevices/x: in your
+configuration folder ($XDG_CONFIG_HOME, else ~/.config), then
+dosdevices/x: in the Wine prefix ($WINEPREFIX, else ~/.wine). The editor finds the game
+on c: to f: by itself; for another letter it asks for the drive letter at every start:
+type that letter.
   --drive LETTER FOLDER  first links FOLDER as drive LETTER (build/dosdevices/LETTER:).
       FOLDER is a drive root holding vandrel/norvik2/gamedata/norvik2.exe, or the game
       data folder itself holding norvik2.exe. Refused when it holds no game or the
       editor already has that drive. The link stays; rm build/dosdevices/LETTER: undoes it.
 While no drive holds the game, a copy of examples/drive_c (made once at
 build/sample-drive-c, your edits kept) is drive c:; that link goes again once the game
-is on another drive. Your own entries in build/dosdevices are never replaced or removed.
+is on a drive. Your own entries in build/dosdevices are never replaced or removed.
+Without a display it sets up the drives, says where the game is, and stops.
 EOF
 }
 
@@ -48,68 +52,43 @@ devices=build/dosdevices
 sample=build/sample-drive-c
 game_path=vandrel/norvik2/gamedata/norvik2.exe
 
-# The Wine prefix's drive folder of x:, when the editor uses one (never a relative prefix).
-wine_root() {
-  local prefix=${WINEPREFIX:-}
-  if [ -z "$prefix" ] && [ -n "${HOME:-}" ]; then prefix=$HOME/.wine; fi
-  if [[ $prefix == /* ]]; then echo "${prefix%/}/dosdevices/$1:"; fi
-}
-
 is_sample_link() {
   [ -L "$1" ] && [ "$(realpath -m "$1")" = "$(realpath -m "$sample")" ]
 }
 
-# The root of drive x: as the editor finds it: the first of its two places that is a
-# folder. With --no-sample, the sample link counts as absent.
-drive_root() {
-  local letter=$1 root
-  root=$devices/$letter:
-  if [ -d "$root" ] && ! { [ "${2:-}" = --no-sample ] && is_sample_link "$root"; }; then
-    echo "$root"
-    return 0
-  fi
-  root=$(wine_root "$letter")
-  [ -n "$root" ] && [ -d "$root" ] && echo "$root"
-  return 0
+# Each drive's root as the editor finds it, with the sample's link left out: lines of the
+# letter, "game" or "folder", and the root. build/norvik-drives lists the places the
+# editor tries, from the editor's own code, and which of them hold the game.
+drives() {
+  local letter state place found=""
+  while read -r letter state place; do
+    [ "$state" != none ] && [[ $found != *$letter* ]] && ! is_sample_link "$place" || continue
+    found+=$letter
+    echo "$letter $state $place"
+  done < <(build/norvik-drives "${game_path//\//\\}")
 }
 
-# Prints FOLDER/RELATIVE as the editor looks it up: each part exactly, else the first
-# entry that equals it without regard to case. Fails when a part is missing.
-find_nocase() {
-  local path=$1 part match
-  local -a parts
-  IFS=/ read -ra parts <<<"$2"
-  for part in "${parts[@]}"; do
-    if [ -e "$path/$part" ] || [ -L "$path/$part" ]; then
-      path=$path/$part
-      continue
-    fi
-    match=$(find "$path/" -mindepth 1 -maxdepth 1 -iname "$part" -printf '%f\n' 2>/dev/null |
-      LC_ALL=C sort | head -n 1) || true
-    [ -n "$match" ] || return 1
-    path=$path/$match
-  done
-  echo "$path"
+# The place of drive x: (the sample's link left out), or nothing.
+drive_place() {
+  local letter state place
+  while read -r letter state place; do
+    [ "$letter" != "$1" ] || echo "$place"
+  done < <(drives)
 }
 
+# Whether FOLDER holds RELATIVE (slashes) as the editor's file test sees it.
 holds_game() {
-  local exe
-  exe=$(find_nocase "$1" "$2") && [ -f "$exe" ]
+  [[ $(build/norvik-drives "${2//\//\\}" "$1") == "- game "* ]]
 }
 
 # The letters of the drives that hold the game, the sample link left out.
 game_letters() {
-  local letter root
-  for letter in {a..z}; do
-    root=$(drive_root "$letter" --no-sample)
-    [ -n "$root" ] && holds_game "$root" "$game_path" && echo "$letter"
-  done
-  return 0
+  drives | awk '$2 == "game" { print $1 }'
 }
 
 # --drive: check everything first, so that a refusal changes nothing.
 link_drive() {
-  local letter=$1 folder=$2 link=$devices/$1: target tree="" root
+  local letter=$1 folder=$2 link=$devices/$1: target tree="" place
   if holds_game "$folder" "$game_path"; then
     target=$folder
   elif holds_game "$folder" norvik2.exe; then
@@ -129,10 +108,8 @@ link_drive() {
     is_sample_link "$link" ||
       die "drive $letter: is taken: $link is $(describe "$link"). Pick another letter, or remove $link first. Nothing changed."
   else
-    root=$(wine_root "$letter")
-    if [ -n "$root" ] && [ -d "$root" ]; then
-      die "drive $letter: is taken: the editor finds it at $root. Pick another letter. Nothing changed."
-    fi
+    place=$(drive_place "$letter")
+    [ -z "$place" ] || die "drive $letter: is taken: the editor finds it at $place. Pick another letter. Nothing changed."
   fi
 
   mkdir -p "$devices"
@@ -185,17 +162,11 @@ set_up_sample() {
   echo "No game found on any drive: using the sample at $sample as drive c:."
 }
 
-[ -z "$drive_letter" ] || link_drive "$drive_letter" "$drive_folder"
-
 install_missing_packages "${BUILD_PACKAGES[@]}"
 cmake --preset default >/dev/null
-cmake --build build --target norvik-prefs-editor -j"$(nproc)"
+cmake --build build --target norvik-prefs-editor norvik-drives -j"$(nproc)"
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
-  echo "norvik-prefs-editor needs a graphical desktop: no display is set (DISPLAY is empty)." >&2
-  exit 1
-fi
-
+[ -z "$drive_letter" ] || link_drive "$drive_letter" "$drive_folder"
 set_up_sample
 letters=$(game_letters | tr -d '\n')
 probed=$(tr -cd 'cdef' <<<"$letters")
@@ -203,6 +174,12 @@ if [ -n "$probed" ]; then
   echo "The editor finds the game on drive ${probed:0:1}: by itself."
 elif [ -n "$letters" ]; then
   echo "The game is on drive ${letters:0:1}:. When the editor asks for the drive letter, type ${letters:0:1}."
+fi
+
+# Checked last, so that without a display the drives are still set up and reported.
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo "norvik-prefs-editor needs a graphical desktop: no display is set (DISPLAY is empty)." >&2
+  exit 1
 fi
 
 exec build/norvik-prefs-editor

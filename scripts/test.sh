@@ -47,7 +47,8 @@ fuzz_targets() {
 }
 
 # Staged as the Debian package installs it (under /usr). The e2e test's user must not be
-# able to write the program's folder, also when this script runs as that folder's owner.
+# able to write the program's folder, also when this script runs as that folder's owner;
+# the write bit comes back afterwards, however the test ends, so build/ stays removable.
 installed_copy() {
   local stage=$PWD/build/stage
   if [ -d "$stage" ]; then chmod -R u+w "$stage" && rm -rf "$stage"; fi
@@ -63,9 +64,12 @@ installed_copy() {
     (cd build && cpack -G DEB) &&
     dpkg-deb --field build/norvik-prefs-editor_*.deb Package Version Depends &&
     dpkg-deb -c build/norvik-prefs-editor_*.deb &&
+    echo "--- lintian (errors and warnings fail; infos shown)" &&
+    lintian --fail-on error,warning --display-info build/norvik-prefs-editor_*.deb && echo "no errors or warnings" &&
     echo "--- end-to-end test of the installed copy" &&
-    chmod a-w "$stage/usr/bin" &&
-    tests/e2e/edit_road.sh --installed "$stage/usr/bin/norvik-prefs-editor" examples/drive_c
+    (trap 'chmod u+w "$stage/usr/bin"' EXIT
+     chmod a-w "$stage/usr/bin" &&
+       tests/e2e/edit_road.sh --installed "$stage/usr/bin/norvik-prefs-editor" examples/drive_c)
 }
 
 # The Windows download, as a player unpacks it. Needs stage 1's Windows build.

@@ -1,5 +1,6 @@
 #include "ui/application.h"
 
+#include <QFont>
 #include <QMessageLogContext>
 
 #include <cstdio>
@@ -27,6 +28,22 @@ void HoldOrEnd(QtMsgType type, const QMessageLogContext&, const QString& message
   std::_Exit(EXIT_FAILURE);
 }
 
+// Text is drawn smoothed, from the faces' outlines, as Windows draws it by default. Under
+// Wine the dialog font's face (Wine's own Tahoma) also carries bitmaps for small sizes,
+// which Qt's glyph cache cuts at the top ("f" read as "t"); smoothed text never takes them.
+// The fonts the platform gives the message boxes, tooltips, lists and menus keep their
+// faces and sizes.
+void SmoothText() {
+  QFont font = QGuiApplication::font();
+  font.setStyleStrategy(QFont::PreferAntialias);
+  QGuiApplication::setFont(font);
+  for (const char* widgetClass : {"QMessageBox", "QTipLabel", "QAbstractItemView", "QMenu"}) {
+    font = QApplication::font(widgetClass);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    QApplication::setFont(font, widgetClass);
+  }
+}
+
 }  // namespace
 
 std::unique_ptr<QApplication> StartApplication(int& argc, char** argv, const char* program) {
@@ -39,6 +56,7 @@ std::unique_ptr<QApplication> StartApplication(int& argc, char** argv, const cha
     if (previousHandler) previousHandler(type, context, message);
     else qt_message_output(type, context, message);
   }
+  SmoothText();
   return app;
 }
 

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "ui/placement.h"
+
 namespace ui {
 namespace {
 
@@ -32,14 +34,16 @@ QMessageBox::Icon toQtIcon(MsgIcon icon) {
 }
 
 // The width a box needs for the window manager to show its whole title. The title
-// bar's font is the window manager's, most often a bold one about the size of the
-// application's; the bar also holds the window's icon and up to three buttons, each
-// about as wide as the bar is high, with some padding around each.
+// bar's font is the window manager's: on Windows the caption font the platform names,
+// elsewhere most often a bold one about the size of the application's, and under Wine an
+// X11 window manager's, whose face may run a quarter wider than Windows' own. The bar also
+// holds the window's icon and up to three buttons, each about as wide as the bar is high,
+// with some padding around each.
 int widthForTitle(const QString& title) {
-  QFont font = QApplication::font();
+  QFont font = QApplication::font("QMdiSubWindowTitleBar");
   font.setBold(true);
   const QFontMetrics metrics(font);
-  return metrics.horizontalAdvance(title) + 8 * metrics.height();
+  return metrics.horizontalAdvance(title) * 5 / 4 + 9 * metrics.height();
 }
 
 // That width less the margins around the items of the box's layout.
@@ -49,14 +53,13 @@ int itemWidthForTitle(const QWidget& box, const QLayout& layout) {
 }
 
 // Centres a box on the window it belongs to while that window is shown, else on the
-// screen, where the main window itself appears. It is the inner areas that are
-// centred: a box's frame is not known before it is first shown.
+// screen, where the main window itself appears; frames and all.
 void centre(QWidget& box) {
   const QWidget* owner = box.parentWidget();
   QRect area;
-  if (owner != nullptr && owner->isVisible()) area = owner->window()->geometry();
+  if (owner != nullptr && owner->isVisible()) area = owner->window()->frameGeometry();
   else if (const QScreen* screen = box.screen()) area = screen->availableGeometry();
-  box.setGeometry(QRect(area.center() - box.rect().center(), box.size()));
+  CentreFrameOn(box, area);
 }
 
 // A message box as wide as its title needs and centred like the main window.
@@ -156,6 +159,7 @@ int QtDialogs::MsgBox(const QString& text, const QString& title, MsgIcon icon,
       break;
   }
   box.setDefaultButton(first);
+  box.setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);  // a fixed border: nothing to resize
   box.exec();
 
   const auto* clicked = box.clickedButton();
@@ -171,6 +175,7 @@ QString QtDialogs::InputBox(const QString& prompt, const QString& title) {
   box.setInputMode(QInputDialog::TextInput);
   box.setWindowTitle(title);
   box.setLabelText(displayText(prompt));
+  box.setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
   if (box.exec() != QDialog::Accepted) return QString();
   return box.textValue();
 }

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <utility>
 
 #include "fileservices/codepage.h"
 #include "fileservices/pathshape.h"
@@ -31,31 +32,8 @@ std::string WithoutTrailingSlashes(std::string path) {
 }
 
 std::optional<std::string> DriveRoot(char letter) {
-  const char lower = static_cast<char>(letter | 0x20);
-  const std::string device = std::string("/dosdevices/") + lower + ':';
-
-  const std::string exe = ExecutableFolder();
-  if (!exe.empty()) {
-    std::string candidate = (exe == "/" ? std::string() : exe) + device;
-    if (IsFolder(candidate)) return candidate;
-  }
-  // An installed copy keeps the user's drives in the configuration folder.
-  if (const std::string config = ConfigFolder(); !config.empty() && IsFolder(config + device))
-    return config + device;
-
-  std::string prefix;
-  if (const char* wine = std::getenv("WINEPREFIX"); wine && *wine) {
-    prefix = wine;
-  } else if (const char* home = std::getenv("HOME"); home && *home) {
-    prefix = std::string(home) + "/.wine";
-  }
-  // A relative prefix would make drives depend on the working directory.
-  if (!prefix.empty() && prefix[0] == '/') {
-    std::string candidate = WithoutTrailingSlashes(prefix);
-    if (candidate == "/") candidate.clear();
-    candidate += device;
-    if (IsFolder(candidate)) return candidate;
-  }
+  for (std::string& candidate : DriveRootCandidates(letter))
+    if (IsFolder(candidate)) return std::move(candidate);
   return std::nullopt;
 }
 
@@ -97,6 +75,31 @@ HostPath ExecutableFolder() {
     return slash == 0 ? std::string("/") : exe.substr(0, slash);
   }();
   return real;
+}
+
+std::vector<HostPath> DriveRootCandidates(char letter) {
+  const char lower = static_cast<char>(letter | 0x20);
+  const std::string device = std::string("/dosdevices/") + lower + ':';
+  std::vector<std::string> candidates;
+
+  if (const std::string exe = ExecutableFolder(); !exe.empty())
+    candidates.push_back((exe == "/" ? std::string() : exe) + device);
+  // An installed copy keeps the user's drives in the configuration folder.
+  if (const std::string config = ConfigFolder(); !config.empty()) candidates.push_back(config + device);
+
+  std::string prefix;
+  if (const char* wine = std::getenv("WINEPREFIX"); wine && *wine) {
+    prefix = wine;
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    prefix = std::string(home) + "/.wine";
+  }
+  // A relative prefix would make drives depend on the working directory.
+  if (!prefix.empty() && prefix[0] == '/') {
+    std::string candidate = WithoutTrailingSlashes(prefix);
+    if (candidate == "/") candidate.clear();
+    candidates.push_back(candidate + device);
+  }
+  return candidates;
 }
 
 std::string ProgramFolder() { return codepage::FromUtf8(ExecutableFolder()); }

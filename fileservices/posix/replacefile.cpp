@@ -1,7 +1,9 @@
 #include "fileservices/replacefile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -82,15 +84,48 @@ void StartWriteback(int fd) {
 #endif
 }
 
-std::string TempName(const std::string& folder, const std::string& base) {
+std::string NewTempPath(const std::string& folder, const std::string& base) {
   static std::atomic<unsigned> counter{0};
   timespec now{};
   clock_gettime(CLOCK_REALTIME, &now);
   const unsigned long salt = static_cast<unsigned long>(now.tv_nsec) ^
                              (static_cast<unsigned long>(getpid()) << 20) ^ counter++;
-  // Long names would overflow the name length limit once the suffix is added.
-  const std::string stem = base.size() <= 200 ? base : std::string("norvik");
-  return folder + "/." + stem + "." + std::to_string(salt % 1000000007ul) + ".tmp";
+  return folder + "/" + TempName(base, salt % kTempNumbers);
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Removes what saves of `base` that were killed left in `folder`: regular files of exactly
+// our temporary names for it that no writer holds locked any more. Links are not followed.
+void SweepStaleTemps(const std::string& folder, const std::string& base) {
+  DIR* const listing = opendir(folder.c_str());
+  if (!listing) return;
+  const int dir = dirfd(listing);
+  while (const dirent* entry = readdir(listing)) {
+    struct stat seen{}, held{};
+    if (!IsTempName(entry->d_name, base) ||
+        fstatat(dir, entry->d_name, &seen, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(seen.st_mode))
+      continue;
+    const int fd = openat(dir, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    // Removed only while locked here, and only while the name still leads to this file.
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &held) == 0 &&
+        fstatat(dir, entry->d_name, &seen, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(held, seen))
+      unlinkat(dir, entry->d_name, 0);
+    close(fd);
+  }
+  closedir(listing);
+}
+
+// Locks a new temporary file against sweeps until it is renamed or removed. A sweep may
+// have removed it between its creation and the lock: false then, and it is given up.
+bool LockedInPlace(int fd, const std::string& path) {
+  (void)InjectedFault(Step::Lock);
+  (void)flock(fd, LOCK_EX);
+  struct stat held{}, named{};
+  return fstat(fd, &held) == 0 && lstat(path.c_str(), &named) == 0 && SameFile(held, named);
 }
 
 }  // namespace
@@ -131,14 +166,20 @@ bool FileReplacement::Begin(const ReplaceTarget& target) {
   if (slash == std::string::npos || slash + 1 == path.size()) return false;
   folder_ = slash == 0 ? std::string("/") : path.substr(0, slash);
   const std::string base = path.substr(slash + 1);
+  // Beside a target that is gone, what is left may be all there is of it: left alone.
+  if (target_.exists) SweepStaleTemps(folder_, base);
 
   // A file that exists gets its own mode later; a new one takes 0666 under the umask.
   const mode_t mode = target_.exists ? 0600 : 0666;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp_ = TempName(folder_, base);
+    temp_ = NewTempPath(folder_, base);
     fd = open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0 && errno != EEXIST) break;
+    if (fd >= 0 && !LockedInPlace(fd, temp_)) {
+      close(fd);
+      fd = -1;
+    }
   }
   file_ = fd;
   if (fd < 0) {
@@ -187,11 +228,6 @@ bool FileReplacement::Commit() {
       return false;
     }
   }
-  file_ = -1;
-  if (close(fd) != 0) {
-    Abort();
-    return false;
-  }
   if (const int fault = InjectedFault(Step::Rename)) {
     errno = fault;
     Abort();
@@ -202,6 +238,10 @@ bool FileReplacement::Commit() {
     return false;
   }
   temp_.clear();
+  // Closed only now: the lock keeps sweeps off the file up to the rename. Its bytes are
+  // on disk since the fsync, so the close can lose nothing.
+  file_ = -1;
+  close(fd);
   // The new name is only durable once the folder is on disk too. The file is in place
   // by now, so a failure here is not a failed save.
   const int folder = open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -214,10 +254,11 @@ bool FileReplacement::Commit() {
 
 void FileReplacement::Abort() {
   const int saved = errno;
-  if (file_ != -1) close(static_cast<int>(file_));
-  file_ = -1;
+  // Removed while still locked, so that no sweep takes the name meanwhile.
   if (!temp_.empty()) unlink(temp_.c_str());
   temp_.clear();
+  if (file_ != -1) close(static_cast<int>(file_));
+  file_ = -1;
   buffer_.clear();
   failed_ = true;
   errno = saved;

@@ -29,13 +29,27 @@ bool WriteAll(HANDLE file, const char* data, std::size_t size) {
   return true;
 }
 
-std::wstring TempName(const std::wstring& folder, const std::wstring& base) {
+std::wstring NewTempPath(const std::wstring& folder, const std::wstring& base) {
   static std::atomic<unsigned> counter{0};
   const unsigned long long salt =
       GetTickCount64() ^ (static_cast<unsigned long long>(GetCurrentProcessId()) << 20) ^ counter++;
-  // Long names would overflow the name length limit once the suffix is added.
-  const std::wstring stem = base.size() <= 200 ? base : std::wstring(L"norvik");
-  return folder + L"\\." + stem + L"." + std::to_wstring(salt % 1000000007ull) + L".tmp";
+  return folder + L"\\" + TempName(base, salt % kTempNumbers);
+}
+
+// Removes what saves of `base` that were killed left in `folder`: files of exactly our
+// temporary names for it. A live writer holds its file open without sharing, so the delete
+// fails on that one, as it does on a folder; links are left alone.
+void SweepStaleTemps(const std::wstring& folder, const std::wstring& base) {
+  WIN32_FIND_DATAW entry;
+  const HANDLE find = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &entry,
+                                       FindExSearchNameMatch, nullptr, 0);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    if (IsTempName(entry.cFileName, base) &&
+        (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+      DeleteFileW((folder + L"\\" + entry.cFileName).c_str());
+  } while (FindNextFileW(find, &entry));
+  FindClose(find);
 }
 
 // ReplaceFileW keeps the old file's attributes and security; where the file system cannot
@@ -104,11 +118,15 @@ bool FileReplacement::Begin(const ReplaceTarget& target) {
   if (slash == std::wstring::npos || slash + 1 == path.size()) return false;
   folder_ = path.substr(0, slash);
   const std::wstring base = path.substr(slash + 1);
+  // Beside a target that is gone, what is left may be all there is of it: left alone.
+  if (target_.exists) SweepStaleTemps(folder_, base);
 
   HANDLE file = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
-    temp_ = TempName(folder_, base);
-    file = CreateFileW(temp_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+    temp_ = NewTempPath(folder_, base);
+    // Hidden: a leading dot hides nothing here, and a killed save leaves its file behind
+    // until the next save of the target.
+    file = CreateFileW(temp_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN,
                        nullptr);
     if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
   }
@@ -147,7 +165,10 @@ bool FileReplacement::Commit() {
     return false;
   }
   file_ = -1;
-  if (!CloseHandle(file) || InjectedFault(Step::Rename) != 0) {
+  // The file's own attributes go with it into place (under Wine with either call): the
+  // saved file must not come out hidden.
+  if (!CloseHandle(file) || InjectedFault(Step::Rename) != 0 ||
+      !SetFileAttributesW(temp_.c_str(), FILE_ATTRIBUTE_NORMAL)) {
     Abort();
     return false;
   }

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Drives the built program under Xvfb with real key presses and mouse clicks through
-# one whole edit: disclaimer, open a file, edit a line, commit, save and exit. On the
-# way it checks the window from outside against the control table (each control's
-# rectangle, at 15 twips a pixel, shows its colours; the buttons and the credit corner
-# answer clicks at their places), that Escape answers no Yes/No question, and that a
-# character the code page lacks is saved as it was shown. Then it checks the settings
-# file and the prefs file on disk byte for byte.
+# one whole edit, under a window manager: disclaimer, open a file, edit a line, commit, save
+# and exit. On the way it checks the window from outside against the control table (each
+# control's rectangle, at 15 twips a pixel, shows its colours; the buttons and the credit
+# corner answer clicks at their places), that every window is centred and of fixed size
+# as the window manager frames it, that the texts and titles read whole on the screen,
+# that Escape answers no Yes/No question, and that a character the code page lacks is
+# saved as it was shown. Then it checks the settings file and the prefs file on disk byte
+# for byte.
 #
-#   edit_road.sh [--installed|--wine] PROGRAM SAMPLE_DRIVE_C [SCREENSHOT_FOLDER]
+#   edit_road.sh [--installed|--wine] [--scale PERCENT] PROGRAM SAMPLE_DRIVE_C [SCREENSHOT_FOLDER]
 #
+# --scale: the desktop scales by PERCENT (150: 144 dots per inch), the window with it.
 # --installed: PROGRAM runs where it is installed, as a user who cannot write its folder
 # (nobody, when run as root) with a home of its own; the sample is drive g: of that home's
 # Wine prefix, typed at the drive prompt, and the settings file lands in ~/.config.
@@ -21,12 +24,14 @@ set -Eeuo pipefail
 
 mode=${1:-}
 case $mode in --installed | --wine) shift ;; *) mode="" ;; esac
+scale=100
+[ "${1:-}" = --scale ] && { scale=$2; shift 2; }
 program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")  # it runs from /
 sample=$2
 shots=${3:-}
 
 wine=$(PATH=$PATH:/usr/lib/wine command -v wine64 wine | head -n 1) || wine=""
-tools=(Xvfb xdotool xmodmap import convert)
+tools=(Xvfb openbox xdotool xmodmap xprop xwininfo import convert tesseract)
 [ "$mode" = --wine ] && tools+=("${wine:-wine64}")
 for tool in "${tools[@]}"; do
   command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }
@@ -39,6 +44,7 @@ drive=$work/drive
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
   [ "$mode" = --wine ] && "$(dirname "$wine")/wineserver" -k 2>/dev/null && "$(dirname "$wine")/wineserver" -w
+  [ -n "${wm_pid:-}" ] && kill "$wm_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   rm -rf "$work"
 }
@@ -99,8 +105,12 @@ else
   run_as+=(WINEPREFIX="$work/no-wine-prefix" XDG_CONFIG_HOME="$work/no-config" PATH="$work/bin:$PATH")
 fi
 unset QT_QPA_PLATFORM
+export QT_SCALE_FACTOR=$((scale / 100)).$((scale % 100))
 
 start_xvfb "$work/display"
+openbox --sm-disable >/dev/null 2>&1 &
+wm_pid=$!
+for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window && break; sleep 0.1; done
 # xdotool types a character missing from the keymap through a key it binds and unbinds
 # at once, and the program can read the key after it was unbound. Bind a spare key for
 # good before the program reads the keymap, so that Ω is an ordinary key press.
@@ -108,6 +118,7 @@ spare=$(xmodmap -pke | awk 'NF == 3 && !spare { spare = $2 } END { print spare }
 xmodmap -e "keycode $spare = Greek_OMEGA"
 if [ "$mode" = --wine ]; then
   "$(dirname "$0")/../../scripts/wine-prefix.sh" "$wine"
+  "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $((96 * scale / 100)) /f >/dev/null 2>&1
   cp -r "$sample/." "$drive/"
 fi
 
@@ -116,18 +127,25 @@ app_pid=$!
 
 # Waits for a top-level window whose title is exactly $1 and focuses it.
 wait_window() {
-  local id
-  id=$(timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1) ||
-    fail "no window titled '$1'"
+  local id=""
+  # Asked again rather than waited for: a window that goes while xdotool looks stops it.
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) && [ -n "$id" ] && break
+    sleep 0.2
+  done
+  [ -n "$id" ] || fail "no window titled '$1'"
   xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
   sleep 0.3
   echo "$id"
 }
 
+# Twips to the screen's pixels: 15 twips a pixel at 100 %.
+px() { echo $(( ($1 * scale + 750) / 1500 )); }
+
 # A click at the centre of a control, given as the table gives it: left, top, width and
 # height in twips within the window.
 click_at() {
-  xdotool mousemove --window "$main" $(( ($1 + $3 / 2) / 15 )) $(( ($2 + $4 / 2) / 15 )) click 1
+  xdotool mousemove --window "$main" "$(px $(($1 + $3 / 2)))" "$(px $(($2 + $4 / 2)))" click 1
   sleep 0.3
 }
 
@@ -137,7 +155,7 @@ click_at() {
 # times before the check fails.
 shows() {
   local geometry colours try
-  geometry="$(( ($4 + 7) / 15 ))x$(( ($5 + 7) / 15 ))+$(( ($2 + 7) / 15 ))+$(( ($3 + 7) / 15 ))"
+  geometry="$(px "$4")x$(px "$5")+$(px "$2")+$(px "$3")"
   for try in 1 2 3 4 5 6; do
     colours=$(convert "$work/window.png" -crop "$geometry" +repage -unique-colors -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}')
     if [[ $6 == \#* ]]; then grep -qx "$6" <<<"$colours" && return 0
@@ -148,28 +166,56 @@ shows() {
   fail "$1 at $geometry does not show ${6/#[0-9]*/$6 colours}"
 }
 
-# A box is wide enough for its whole title and centred on the main window, or on the
-# screen before the main window is shown (and the main window itself, given "screen").
-# Under Wine without a window manager a window is its client area alone: the frame that
-# Windows centres adds a title bar above it, so the client area may sit up to one title bar
-# lower.
-below=2
-[ "$mode" = --wine ] && below=50
+# Reads the text in a part (WIDTHxHEIGHT+X+Y) of picture $1, enlarged $3 times; text
+# brighter than its background is told from it by the grey level $4 (a percentage).
+ocr() {
+  convert "$1" -crop "$2" +repage -colorspace Gray -resize "$3"00% ${4:+-threshold "$4%" -negate} "$work/ocr.png" &&
+    tesseract "$work/ocr.png" - --psm 6 2>/dev/null | tr -s ' \n' '  '
+}
+
+# Fails unless the part $3 of picture $1 reads text $2 (bright text: grey level $4). Small
+# text reads differently at each enlargement and level, so a few are tried before it fails.
+reads() {
+  local text size level levels=("")
+  [ -z "${4:-}" ] || levels=($(($4 - 5)) "$4" $(($4 + 5)))
+  for size in 3 4; do
+    for level in "${levels[@]}"; do
+      text=$(ocr "$1" "$3" "$size" "$level")
+      [[ $text == *"$2"* ]] && return 0
+    done
+  done
+  fail "the screen reads '$text' where '$2' stands"
+}
+
+# The frame of window $1 as the window manager draws it around the window: X Y WIDTH
+# HEIGHT, and the height of its top edge, the title bar.
+framed() {
+  local x y w h l r t b
+  read -r x y w h < <(xwininfo -id "$1" | awk '/Absolute upper-left [XY]|Width:|Height:/ { printf "%s ", $NF } END { print "" }')
+  read -r l r t b < <(xprop -id "$1" _NET_FRAME_EXTENTS | grep -o '[0-9]\+' | tr '\n' ' '; echo)
+  echo $((x - l)) $((y - t)) $((w + l + r)) $((h + t + b)) "$t"
+}
+
+# A window is centred, frame and all, on the main window (or on the screen before the main
+# window is shown, and the main window itself, given "screen"); the window manager may
+# neither resize nor maximise it; its title bar reads its whole title.
+# Off by 2 pixels at most. Under Wine a program is told of a title bar that grows with the
+# desktop's scale while the window manager draws its own as it is: half the difference more.
+off=2
+[ "$mode" = --wine ] && off=$((2 + 13 * (scale - 100) / 100))
 placed() {
-  local id geometry x y w h cx cy
+  local id x y w h t mx my mw mh
   id=$(xdotool search --onlyvisible --name "^$1\$" | head -n 1)
-  geometry=$(xdotool getwindowgeometry --shell "$id")
-  eval "$(sed 's/^/local /' <<<"$geometry")"
-  x=$X y=$Y w=$WIDTH h=$HEIGHT
-  if [ -n "${main:-}" ] && [ "${2:-}" != screen ]; then
-    eval "$(xdotool getwindowgeometry --shell "$main" | sed 's/^/local main_/')"
-    cx=$((main_X + main_WIDTH / 2)) cy=$((main_Y + main_HEIGHT / 2))
-  else
-    cx=512 cy=384
-  fi
-  [ $((x + w / 2 - cx)) -ge -2 ] && [ $((x + w / 2 - cx)) -le 2 ] && [ $((y + h / 2 - cy)) -ge -2 ] &&
-    [ $((y + h / 2 - cy)) -le $below ] || fail "'$1' at ${x},${y} ${w}x${h} is not centred on ${cx},${cy}"
-  [ "$w" -ge $((${#1} * 8 + 60)) ] || fail "'$1' is ${w} pixels wide, too narrow for its title"
+  read -r x y w h t < <(framed "$id")
+  read -r mx my mw mh _ <<<"0 0 1024 768"
+  [ -n "${main:-}" ] && [ "${2:-}" != screen ] && read -r mx my mw mh _ < <(framed "$main")
+  local dx=$((2 * x + w - 2 * mx - mw)) dy=$((2 * y + h - 2 * my - mh))  # twice the offsets
+  [ ${dx#-} -le $((2 * off)) ] && [ ${dy#-} -le $((2 * off)) ] ||
+    fail "'$1' framed at $x,$y ${w}x$h is not centred on $((mx + mw / 2)),$((my + mh / 2))"
+  xprop -id "$id" _NET_WM_ALLOWED_ACTIONS | grep -v -q -E 'MAXIMIZE|RESIZE|^[^=]*$' ||
+    fail "'$1' may be resized or maximised: $(xprop -id "$id" _NET_WM_ALLOWED_ACTIONS)"
+  import -window root "$work/screen.png"
+  reads "$work/screen.png" "$1" "${w}x$t+$x+$y" 75
 }
 
 # Waits until the box answered is gone (a busy machine may take a moment to close it).
@@ -185,6 +231,8 @@ still_open() {
 win=$(wait_window "Disclaimer")
 shot disclaimer
 placed Disclaimer
+import -window "$win" "$work/box.png"
+reads "$work/box.png" "YOU are fully responsible" "$(px 7500)x$(px 1500)+0+0"
 still_open Disclaimer
 xdotool key alt+y
 
@@ -199,11 +247,12 @@ fi
 main=$(wait_window "Norvik2 - Prefs Editor")
 shot main-window
 placed "Norvik2 - Prefs Editor" screen
-[ "$(xdotool getwindowgeometry "$main" | sed -n 's/ *Geometry: //p')" = 442x235 ] ||
+[ "$(xdotool getwindowgeometry "$main" | sed -n 's/ *Geometry: //p')" = "$(px 6630)x$(px 3525)" ] ||
   fail "the window is not 6630 by 3525 twips: $(xdotool getwindowgeometry "$main")"
 sleep 0.5
 import -window "$main" "$work/window.png"
 shows List1 10 0 6615 2010 '#00C000'
+reads "$work/window.png" "ClanPrefs.cs" "$(px 6615)x$(px 1770)+0+$(px 240)" 20  # below the first row's focus frame
 shows List1 10 0 6615 2010 '#000000'
 shows LineNfile_txt 10 2040 6600 285 '#000000'
 shows Label1 960 2760 1935 375 '#FF0000'
@@ -222,9 +271,9 @@ target="$drive/vandrel/norvik2/gamedata/$first"
 original=$(xxd -p "$target")
 
 # Double-click the first entry (the list starts at the top left of the window).
-xdotool mousemove --window "$main" 60 8 click 1
+xdotool mousemove --window "$main" "$(px 900)" "$(px 120)" click 1
 sleep 0.3
-xdotool mousemove --window "$main" 60 8 click --repeat 2 --delay 60 1
+xdotool mousemove --window "$main" "$(px 900)" "$(px 120)" click --repeat 2 --delay 60 1
 sleep 1
 title=$(xdotool getwindowname "$main")
 [ "$title" = "Norvik2 - Prefs Editor ... AudioPrefs.cs" ] || fail "caption is '$title'"
@@ -232,7 +281,7 @@ shot file-open
 
 # Click the first line, click into the text box; Cancel, then again, and type a line
 # without ";" that holds a character the code page lacks; Change.
-xdotool mousemove --window "$main" 60 8 click 1
+xdotool mousemove --window "$main" "$(px 900)" "$(px 120)" click 1
 sleep 0.3
 import -window "$main" "$work/window.png"
 shows LineNfile_txt 10 2040 6600 285 '#8080FF'
@@ -244,6 +293,8 @@ xdotool type --delay 5 '$pref::Audio::masterVolume = 0.25 '
 xdotool key Greek_OMEGA
 sleep 0.5
 shot typed
+import -window "$main" "$work/window.png"
+reads "$work/window.png" '$pref::Audio' "$(px 6600)x$(px 285)+$(px 10)+$(px 2040)" 15
 click_at 4440 2520 2055 375  # Command2(0), Change
 wait_window "Syntax Error" >/dev/null
 shot syntax-error

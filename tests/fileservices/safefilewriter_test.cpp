@@ -48,7 +48,13 @@ TEST_F(SafeWriter, writesEachLineWithCrLf_keepsTheMode_aLinkStaysALink) {
   EXPECT_TRUE(Save({"a = 1;", "", "b\x80;", big, "end"}));
   EXPECT_TRUE(testsupport::readFile(file_) == "a = 1;\r\n\r\nb\x80;\r\n" + big + "\r\nend\r\n");
   EXPECT_EQ(Entries(), 1);
-#ifndef _WIN32
+#ifdef _WIN32
+  // Guards against a temporary file the player sees, and a saved file that comes out hidden.
+  bool hidden = false;
+  SetFaultHook([&](Step s) { for (const auto& e : fs::directory_iterator(file_.parent_path())) hidden |= s == Step::Rename && e.path() != file_ && (GetFileAttributesW(e.path().c_str()) & FILE_ATTRIBUTE_HIDDEN); return 0; });
+  EXPECT_TRUE(Save({}) && hidden);
+  EXPECT_EQ(GetFileAttributesW(file_.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+#else
   chmod(file_.c_str(), 0640);
   EXPECT_TRUE(Save({}));
   EXPECT_EQ(fs::status(file_).permissions(), fs::perms(0640));
@@ -103,24 +109,56 @@ TEST_F(SafeWriter, anythingThatFails_leavesTheOldFileAlone) {
 #endif
 }
 
+// Guards against the temporary files of killed saves staying for good, and against a sweep
+// that takes anything else: a live writer's file, a look-alike, a folder, a link, a pipe.
+TEST_F(SafeWriter, aSave_sweepsOnlyTheStaleTemporaryFilesOfItsTarget) {
+  const std::string stale[] = {".xPrefs.cs.0.tmp", ".xPrefs.cs.1000000006.tmp"};
+  std::vector<std::string> alike = {".xPrefs.cs.1000000007.tmp", ".xPrefs.cs.01.tmp", ".xPrefs.cs.1x.tmp", ".xPrefs.cs..tmp", ".xPrefs.cs.-1.tmp", ".xPrefs.cs. 1.tmp",
+                                    ".xPrefs.cs.1.tmp.bak", ".xPrefs.cs1.tmp", "xPrefs.cs.1.tmp", ".xprefs.cs.1.tmp", ".xPrefs.cs.1.TMP", ".yPrefs.cs.1.tmp", ".norvik.1.tmp", "sub/.xPrefs.cs.1.tmp"};
+  for (const auto& name : stale) dir_.writeFile("game/" + name, "x");
+  for (const auto& name : alike) dir_.writeFile("game/" + name, "x");
+  fs::create_directory(file_.parent_path() / alike.emplace_back(".xPrefs.cs.2.tmp"));
 #ifndef _WIN32
-// Guards against the file size limit's signal ending the program in the middle of a save.
-TEST_F(SafeWriter, fileSizeLimit_failsCleanly) {
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    const rlimit limit{64 * 1024, 64 * 1024};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    const bool saved = Save({std::string(1 << 20, 'x')});
-    sigset_t blocked;  // the signal is blocked only while the file is written
-    pthread_sigmask(SIG_SETMASK, nullptr, &blocked);
-    _exit(saved || sigismember(&blocked, SIGXFSZ) ? 1 : 0);
+  fs::create_symlink("xPrefs.cs", file_.parent_path() / alike.emplace_back(".xPrefs.cs.3.tmp"));
+  mkfifo((file_.parent_path() / alike.emplace_back(".xPrefs.cs.4.tmp")).c_str(), 0644);
+  // Guards against a sweep between a writer's creating its file and locking it.
+  int sweeps = 0;
+  SetFaultHook([&](Step s) { if (s == Step::Lock && sweeps++ == 0) { EXPECT_TRUE(Save({"swept;"})); } return 0; });
+  EXPECT_TRUE(Save({"locked late;"}));
+  EXPECT_EQ(testsupport::readFile(file_), "locked late;\r\n");
+#endif
+  FileMisc::SafeFileWriter live(testsupport::ProgramPath(file_));
+  EXPECT_TRUE(Save({"swept;"}) && live.WriteLine("live;") && live.Commit());
+  EXPECT_EQ(testsupport::readFile(file_), "live;\r\n");
+  for (const auto& name : stale) EXPECT_FALSE(fs::exists(file_.parent_path() / name)) << name;
+  for (const auto& name : alike) EXPECT_TRUE(fs::exists(fs::symlink_status(file_.parent_path() / name))) << name;
+}
+
+#ifndef _WIN32
+// Guards against the file size limit's signal ending the program in the middle of a save,
+// and against a save killed part way leaving its temporary file for good.
+TEST_F(SafeWriter, overTheSizeLimit_failsCleanly_killedPartWay_leavesNothingOnceSavedAgain) {
+  const std::pair<std::function<int()>, int> children[] = {  // what each does, and its end
+      {[this] {
+         const rlimit limit{64 * 1024, 64 * 1024};
+         setrlimit(RLIMIT_FSIZE, &limit);
+         const bool saved = Save({std::string(1 << 20, 'x')});
+         sigset_t blocked;  // the signal is blocked only while the file is written
+         pthread_sigmask(SIG_SETMASK, nullptr, &blocked);
+         return saved || sigismember(&blocked, SIGXFSZ) ? 1 : 0;
+       }, 0},
+      {[this] { int writes = 0; SetFaultHook([&](Step s) { return s == Step::Write && ++writes == 3 ? raise(SIGKILL) : 0; }); return Save(std::vector<std::string>(4, std::string(300 << 10, 'x'))) ? 1 : 2; }, SIGKILL},
+  };
+  for (const auto& [run, end] : children) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) _exit(run());
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(WIFSIGNALED(status) ? WTERMSIG(status) : -WEXITSTATUS(status), end);
+    EXPECT_TRUE(testsupport::readFile(file_) == kOld && Entries() == (end ? 2 : 1));
   }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  EXPECT_EQ(testsupport::readFile(file_), kOld);
-  EXPECT_EQ(Entries(), 1);
+  EXPECT_TRUE(Save({"x;"}) && testsupport::readFile(file_) == "x;\r\n" && Entries() == 1);
 }
 #endif
 
