@@ -13,6 +13,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s ROOT\n", argv[0]);
     return 2;
   }
+  // Fully buffered whatever stdout is: under Wine the C runtime would otherwise write a pipe
+  // or file one byte at a time, each byte a round trip to Wine's server.
+  static char buffer[1 << 16];
+  std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
   std::string folder = argv[1];
   std::vector<std::string> found;
   FindFileRecursive::FindFiles(folder, "*", "*Prefs.cs", found);

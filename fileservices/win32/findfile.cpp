@@ -26,8 +26,9 @@ FolderId IdOf(const BY_HANDLE_FILE_INFORMATION& info) {
 struct Entry {
   std::wstring host;  // the name as the file system stores it
   std::string text;   // the same name as program text
-  bool folder = false;
-  bool link = false;  // a junction or a symbolic link
+  DWORD attributes = 0;
+  DWORD reparseTag = 0;
+  std::uint64_t fileId = 0;  // as the listing gives it
 };
 
 // One folder being walked, listed whole and sorted before its entries are visited.
@@ -40,6 +41,11 @@ struct Frame {
   int folderMatch = -1;  // the folder pattern's verdict, tested on the first file
 };
 
+// Each folder is opened once: the listing comes through that handle in large blocks, and
+// it gives each entry's file index, so a plain folder's identity costs nothing more (under
+// Wine, asking a handle for its volume is a round trip to another process). Only reparse
+// points (links, junctions, mount points) are opened beside their listing, to see where
+// they lead; nothing else can lead to another volume.
 class Walker {
  public:
   Walker(std::string_view folderPattern, std::string_view namePattern,
@@ -50,7 +56,10 @@ class Walker {
     text_ = folderText;
     host_ = hostFolder;
     while (host_.back() == L'\\') host_.pop_back();  // "\\?\C:" stands for the root
-    if (!Enter()) return;
+    const std::optional<BY_HANDLE_FILE_INFORMATION> info =
+        fileservices_win32::FollowedInfo(FolderPath());
+    if (!info || !(info->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    if (!Enter(IdOf(*info))) return;
     while (!frames_.empty()) {
       Frame& frame = frames_.back();
       if (frame.next == frame.entries.size()) {
@@ -66,16 +75,23 @@ class Walker {
   // Takes the entry by value: entering a folder may move the frames.
   void Visit(Entry entry) {
     const std::size_t level = frames_.size() - 1;
-    bool isFolder = entry.folder;
-    if (entry.link) {
-      // Links count as what they point at; dangling ones are nothing. A link leads only
-      // into a folder the search has not been in: that ends link loops, and links that
-      // lead to one folder along many ways cannot multiply the work.
+    bool isFolder = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    FolderId id{frames_[level].id.first, entry.fileId};
+    // A file system that gives no file index in its listings is asked folder by folder.
+    const bool unknownId = entry.fileId == 0 || entry.fileId == ~std::uint64_t{0};
+    if ((entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) || (isFolder && unknownId)) {
+      // Links count as what they point at; dangling ones are nothing.
       const std::optional<BY_HANDLE_FILE_INFORMATION> target =
           fileservices_win32::FollowedInfo(host_ + L'\\' + entry.host);
       if (!target) return;
       isFolder = (target->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-      if (isFolder && entered_.count(IdOf(*target))) return;
+      id = IdOf(*target);
+      // A link leads only into a folder the search has not been in: that ends link loops,
+      // and links that lead to one folder along many ways cannot multiply the work. Wine
+      // shows a host's symbolic link to a folder as a reparse point without a tag.
+      const bool link = (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                        (entry.reparseTag == 0 || IsReparseTagNameSurrogate(entry.reparseTag));
+      if (link && isFolder && entered_.count(id)) return;
     }
 
     if (!isFolder) {
@@ -87,41 +103,32 @@ class Walker {
     }
     text_.append(entry.text).push_back('\\');
     host_.append(L"\\").append(entry.host);
-    if (!Enter()) Restore(frames_[level]);
+    if (!Enter(id)) Restore(frames_[level]);
   }
 
-  // Lists the folder at host_ into a new frame. False when it is not entered.
-  bool Enter() {
-    const std::optional<BY_HANDLE_FILE_INFORMATION> info =
-        fileservices_win32::FollowedInfo(host_.back() == L':' ? host_ + L'\\' : host_);
-    if (!info || !(info->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
-    const FolderId id = IdOf(*info);
+  // Lists the folder at host_, whose identity is `id`, into a new frame. False when it is
+  // not entered.
+  bool Enter(const FolderId& id) {
     if (IsAncestor(id)) return false;
+    const HANDLE folder =
+        CreateFileW(FolderPath().c_str(), FILE_LIST_DIRECTORY,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) return false;
     entered_.insert(id);
-
-    WIN32_FIND_DATAW found;
-    const HANDLE search =
-        FindFirstFileExW((host_ + L"\\*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
-                         nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (search == INVALID_HANDLE_VALUE) return false;
     Frame frame;
     frame.textLength = text_.size();
     frame.hostLength = host_.size();
     frame.id = id;
-    do {
-      const std::wstring_view name = found.cFileName;
-      if (name == L"." || name == L"..") continue;
-      Entry e;
-      // A name the code page cannot hold could never be opened by the name shown.
-      if (!fileservices_win32::AppendCodePage(e.text, name)) continue;
-      e.host = name;
-      const DWORD attributes = found.dwFileAttributes;
-      e.folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-      e.link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-               IsReparseTagNameSurrogate(found.dwReserved0);
-      frame.entries.push_back(std::move(e));
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    while (GetFileInformationByHandleEx(folder, FileIdBothDirectoryInfo, buffer_, sizeof buffer_)) {
+      for (const char* at = buffer_;;) {
+        const auto* found = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(at);
+        Add(frame, *found);
+        if (found->NextEntryOffset == 0) break;
+        at += found->NextEntryOffset;
+      }
+    }
+    CloseHandle(folder);
 
     std::sort(frame.entries.begin(), frame.entries.end(), [](const Entry& a, const Entry& b) {
       const int order = codepage::CompareForListing(a.text, b.text);
@@ -130,6 +137,24 @@ class Walker {
     frames_.push_back(std::move(frame));
     return true;
   }
+
+  static void Add(Frame& frame, const FILE_ID_BOTH_DIR_INFO& found) {
+    const std::wstring_view name(found.FileName, found.FileNameLength / sizeof(wchar_t));
+    if (name == L"." || name == L"..") return;
+    Entry e;
+    // A name the code page cannot hold could never be opened by the name shown.
+    if (!fileservices_win32::AppendCodePage(e.text, name)) return;
+    e.host = name;
+    e.attributes = found.FileAttributes;
+    // A reparse point's listing gives its tag where other entries give the size of
+    // their extended attributes.
+    if (found.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) e.reparseTag = found.EaSize;
+    e.fileId = static_cast<std::uint64_t>(found.FileId.QuadPart);
+    frame.entries.push_back(std::move(e));
+  }
+
+  // The folder at host_ as a path that opens it ("\\?\C:" alone would be the volume).
+  std::wstring FolderPath() const { return host_.back() == L':' ? host_ + L'\\' : host_; }
 
   void Restore(const Frame& frame) {
     text_.resize(frame.textLength);
@@ -148,6 +173,7 @@ class Walker {
   std::set<FolderId> entered_;  // every folder entered so far
   std::string text_;            // program text of the folder being listed, ending in a backslash
   std::wstring host_;           // host path of that folder, without trailing backslash
+  alignas(8) char buffer_[64 * 1024];  // one block of a listing
 };
 
 }  // namespace
