@@ -44,10 +44,10 @@ END {
     size = sprintf("%s files, %s entries, %d found", s, thousands(e), r["search." s ".found"])
     ratio = r["search." s ".inprocess"] / r["search." s ".find"]
     row("recursive search, `FindFiles` in process", size, ms(r["search." s ".inprocess"]),
-        ms(r["search." s ".find"]) " `find -name`", sprintf("%.2f", ratio), "≤ 1.3", met(ratio <= 1.3))
+        ms(r["search." s ".find"]) " `find -name`", sprintf("%.2f", ratio), "≤ 0.7", met(ratio <= 0.7))
     ratio = r["search." s ".process"] / r["search." s ".find"]
     row("recursive search as a process (`norvik-find`)", size, ms(r["search." s ".process"]),
-        ms(r["search." s ".find"]) " `find -name`", sprintf("%.2f", ratio), "≤ 1.3", met(ratio <= 1.3))
+        ms(r["search." s ".find"]) " `find -name`", sprintf("%.2f", ratio), "≤ 0.7", met(ratio <= 0.7))
   }
   small = r["search.10k.inprocess"] / r["search.10k.entries"] * 1000
   large = r["search.100k.inprocess"] / r["search.100k.entries"] * 1000
