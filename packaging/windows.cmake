@@ -1,6 +1,8 @@
-# The Windows download: a portable folder, zipped (`cpack -G ZIP` in the Windows build
-# folder). The program, the Qt DLLs and the plugins it loads, the MinGW runtime, and the
-# licences. Unpacked anywhere, it runs from there and keeps NorvikPrefs.ini beside itself.
+# The Windows downloads, made in the Windows build folder: a portable folder, zipped
+# (`cpack -G ZIP`), and a setup program (`cpack -G NSIS`). Both hold the program, the Qt
+# DLLs and the plugins it loads, the MinGW runtime, and the licences. Unpacked anywhere,
+# the zip runs from there and keeps NorvikPrefs.ini beside itself; installed, the program
+# keeps it in %APPDATA%\norvik-prefs-editor when it may not write its own folder.
 install(TARGETS norvik-prefs-editor RUNTIME DESTINATION .)
 foreach(module Core Gui Widgets)
   install(FILES $<TARGET_FILE:Qt6::${module}> DESTINATION .)
@@ -21,6 +23,9 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/QT-NOTICE.txt
               ${NORVIK_QT_WINDOWS}/LICENSES/LGPL-3.0-only.txt
               ${NORVIK_QT_WINDOWS}/LICENSES/GPL-3.0-only.txt
         DESTINATION .)
+include(${CMAKE_CURRENT_LIST_DIR}/windows/notices.cmake)
+norvik_third_party_notices(${NORVIK_QT_WINDOWS}/NOTICES ${CMAKE_CURRENT_BINARY_DIR}/THIRD-PARTY-NOTICES.txt)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/THIRD-PARTY-NOTICES.txt DESTINATION .)
 install(FILES /usr/share/doc/mingw-w64-x86-64-dev/copyright DESTINATION . RENAME mingw-w64-copyright.txt)
 install(FILES /usr/share/doc/gcc-mingw-w64-base/copyright DESTINATION . RENAME gcc-mingw-w64-copyright.txt)
 
@@ -29,4 +34,7 @@ set(CPACK_PACKAGE_NAME norvik-prefs-editor)
 set(CPACK_PACKAGE_VENDOR Oskvarl)
 set(CPACK_PACKAGE_FILE_NAME norvik-prefs-editor-${PROJECT_VERSION}-windows-x64)
 set(CPACK_STRIP_FILES ON)
+# The setup program (`cpack -G NSIS`): the same files in Program Files, a Start-menu entry,
+# an entry in Add/Remove Programs and an uninstaller (packaging/windows/installer.cmake).
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/windows/installer.cmake)
 include(CPack)
