@@ -9,7 +9,7 @@
 # saved as it was shown. Then it checks the settings file and the prefs file on disk byte
 # for byte.
 #
-#   edit_road.sh [--installed|--wine] [--scale PERCENT] PROGRAM SAMPLE_DRIVE_C [SCREENSHOT_FOLDER]
+#   edit_road.sh [--installed|--wine|--wine-installed] [--scale PERCENT] PROGRAM SAMPLE_DRIVE_C [SCREENSHOT_FOLDER]
 #
 # --scale: the desktop scales by PERCENT (150: 144 dots per inch), the window with it.
 # --installed: PROGRAM runs where it is installed, as a user who cannot write its folder
@@ -19,11 +19,15 @@
 # DLLs and plugin folders, where it has them) in a folder with a blank in its name; the
 # sample is drive c: of a Wine prefix of the test's own (a copy of $WINEPREFIX, where set),
 # whose Wine server knows no other display.
+# --wine-installed: PROGRAM is the Windows program as the setup program installed it into
+# $WINEPREFIX, run by the prefix's owner, who must not be able to write its folder; the
+# sample is drive c: of that prefix, and the settings file lands in %APPDATA%.
 set -Eeuo pipefail
 . "$(dirname "$0")/../../scripts/xvfb.sh"
 
 mode=${1:-}
-case $mode in --installed | --wine) shift ;; *) mode="" ;; esac
+case $mode in --installed | --wine | --wine-installed) shift ;; *) mode="" ;; esac
+[[ $mode == --wine* ]] && on_wine=yes || on_wine=""
 scale=100
 [ "${1:-}" = --scale ] && { scale=$2; shift 2; }
 program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")  # it runs from /
@@ -32,7 +36,7 @@ shots=${3:-}
 
 wine=$(PATH=$PATH:/usr/lib/wine command -v wine64 wine | head -n 1) || wine=""
 tools=(Xvfb openbox xdotool xmodmap xprop xwininfo import convert tesseract)
-[ "$mode" = --wine ] && tools+=("${wine:-wine64}")
+[ -n "$on_wine" ] && tools+=("${wine:-wine64}")
 for tool in "${tools[@]}"; do
   command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }
 done
@@ -41,9 +45,10 @@ work=$(mktemp -d)
 xvfb_pid=""
 app_pid=""
 drive=$work/drive
+run_as=(env)
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  [ "$mode" = --wine ] && "$(dirname "$wine")/wineserver" -k 2>/dev/null && "$(dirname "$wine")/wineserver" -w
+  [ -n "$on_wine" ] && "${run_as[@]}" "$(dirname "$wine")/wineserver" -k 2>/dev/null && "${run_as[@]}" "$(dirname "$wine")/wineserver" -w
   [ -n "${wm_pid:-}" ] && kill "$wm_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   rm -rf "$work"
@@ -61,12 +66,11 @@ fail() {
 shot() { [ -z "$shots" ] || import -display "$DISPLAY" -window root "$shots/$1.png" 2>/dev/null || true; }
 
 mkdir -p "$work/bin" "$work/opened"
-[ "$mode" = --wine ] || { mkdir -p "$drive" && cp -r "$sample/." "$drive/"; }
+[ -n "$on_wine" ] || { mkdir -p "$drive" && cp -r "$sample/." "$drive/"; }
 chmod 777 "$work/opened"
 # The desktop's opener, as the credit corner calls it: it notes the address it got.
 printf '#!/bin/sh\nprintf "%%s" "$1" > "%s/opened/address"\n' "$work" >"$work/bin/xdg-open"
 chmod 755 "$work/bin" "$work/bin/xdg-open"
-run_as=(env)
 if [ "$mode" = --wine ]; then
   [ -d "${WINEPREFIX:-}" ] && cp -a "$WINEPREFIX" "$work/wine-prefix"
   export WINEPREFIX=$work/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
@@ -81,6 +85,15 @@ if [ "$mode" = --wine ]; then
   program=$folder/$(basename "$program")
   settings=$folder/NorvikPrefs.ini
   run_as+=(PATH="$work/bin:$PATH" "$wine")
+elif [ "$mode" = --wine-installed ]; then
+  : "${WINEPREFIX:?names the prefix the program is installed in}"
+  export WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+  drive=$WINEPREFIX/drive_c letter=c owner=$(stat -c %u:%g "$WINEPREFIX")
+  [ "$(id -u)" -ne 0 ] || { chmod 755 "$work" && run_as=(setpriv --reuid="${owner%:*}" --regid="${owner#*:}" --clear-groups env); }
+  run_as+=(HOME="$(dirname "$WINEPREFIX")" PATH="$work/bin:$PATH")
+  "${run_as[@]}" test -w "$(dirname "$program")" && { echo "FAIL: the program's folder can be written" >&2; exit 1; }
+  settings=$drive/users/$("${run_as[@]}" id -un)/AppData/Roaming/norvik-prefs-editor/NorvikPrefs.ini
+  run_as+=("$wine")
 elif [ "$mode" = --installed ]; then
   home=$work/home
   letter=g
@@ -116,10 +129,11 @@ for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window && 
 # good before the program reads the keymap, so that Ω is an ordinary key press.
 spare=$(xmodmap -pke | awk 'NF == 3 && !spare { spare = $2 } END { print spare }')
 xmodmap -e "keycode $spare = Greek_OMEGA"
-if [ "$mode" = --wine ]; then
-  "$(dirname "$0")/../../scripts/wine-prefix.sh" "$wine"
-  "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $((96 * scale / 100)) /f >/dev/null 2>&1
+if [ -n "$on_wine" ]; then
+  if [ "$mode" = --wine ]; then "$(dirname "$0")/../../scripts/wine-prefix.sh" "$wine"; fi
+  "${run_as[@]}" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $((96 * scale / 100)) /f >/dev/null 2>&1
   cp -r "$sample/." "$drive/"
+  if [ "$mode" = --wine-installed ]; then chown -R --from=0:0 "$owner" "$drive"; fi
 fi
 
 (cd / && exec "${run_as[@]}" "$program") >"$work/program.log" 2>&1 &
@@ -129,7 +143,8 @@ app_pid=$!
 wait_window() {
   local id=""
   # Asked again rather than waited for: a window that goes while xdotool looks stops it.
-  for _ in $(seq 100); do
+  # A busy machine may take a while to start the program: up to a minute.
+  for _ in $(seq 300); do
     id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) && [ -n "$id" ] && break
     sleep 0.2
   done
@@ -202,7 +217,7 @@ framed() {
 # Off by 2 pixels at most. Under Wine a program is told of a title bar that grows with the
 # desktop's scale while the window manager draws its own as it is: half the difference more.
 off=2
-[ "$mode" = --wine ] && off=$((2 + 13 * (scale - 100) / 100))
+[ -n "$on_wine" ] && off=$((2 + 13 * (scale - 100) / 100))
 placed() {
   local id x y w h t mx my mw mh
   id=$(xdotool search --onlyvisible --name "^$1\$" | head -n 1)
