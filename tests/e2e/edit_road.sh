@@ -35,7 +35,7 @@ sample=$2
 shots=${3:-}
 
 wine=$(PATH=$PATH:/usr/lib/wine command -v wine64 wine | head -n 1) || wine=""
-tools=(Xvfb openbox xdotool xmodmap xprop xwininfo import convert tesseract)
+tools=(Xvfb openbox xmessage xdotool xmodmap xprop xwininfo import convert tesseract)
 [ -n "$on_wine" ] && tools+=("${wine:-wine64}")
 for tool in "${tools[@]}"; do
   command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }
@@ -48,10 +48,10 @@ drive=$work/drive
 run_as=(env)
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "$on_wine" ] && "${run_as[@]}" "$(dirname "$wine")/wineserver" -k 2>/dev/null && "${run_as[@]}" "$(dirname "$wine")/wineserver" -w
-  [ -n "${wm_pid:-}" ] && kill "$wm_pid" 2>/dev/null
+  if [ -n "$on_wine" ]; then "${run_as[@]}" "$(dirname "$wine")/wineserver" -k 2>/dev/null; "${run_as[@]}" "$(dirname "$wine")/wineserver" -w; fi || true
+  [ -n "${wm_pid:-}" ] && kill "$wm_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
+  rm -rf "$work" 2>/dev/null || { sleep 1; rm -rf "$work"; }  # a process that just ended may still be writing
 }
 trap cleanup EXIT
 trap 'fail "line $LINENO: $BASH_COMMAND"' ERR
@@ -121,9 +121,7 @@ unset QT_QPA_PLATFORM
 export QT_SCALE_FACTOR=$((scale / 100)).$((scale % 100))
 
 start_xvfb "$work/display"
-openbox --sm-disable >/dev/null 2>&1 &
-wm_pid=$!
-for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window && break; sleep 0.1; done
+start_openbox
 # xdotool types a character missing from the keymap through a key it binds and unbinds
 # at once, and the program can read the key after it was unbound. Bind a spare key for
 # good before the program reads the keymap, so that Ω is an ordinary key press.
