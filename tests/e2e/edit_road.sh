@@ -188,14 +188,20 @@ ocr() {
 
 # Fails unless the part $3 of picture $1 reads text $2 (bright text: grey level $4). Small
 # text reads differently at each enlargement and level, so a few are tried before it fails.
+# A busy machine may not have painted the main window yet: its picture is taken anew.
 reads() {
-  local text size level levels=("")
+  local text size level try levels=("")
   [ -z "${4:-}" ] || levels=($(($4 - 5)) "$4" $(($4 + 5)))
-  for size in 3 4; do
-    for level in "${levels[@]}"; do
-      text=$(ocr "$1" "$3" "$size" "$level")
-      [[ $text == *"$2"* ]] && return 0
+  for try in 1 2 3; do
+    for size in 3 4; do
+      for level in "${levels[@]}"; do
+        text=$(ocr "$1" "$3" "$size" "$level")
+        [[ $text == *"$2"* ]] && return 0
+      done
     done
+    [ "$1" = "$work/window.png" ] || break
+    sleep 1
+    import -window "$main" "$1"
   done
   fail "the screen reads '$text' where '$2' stands"
 }
