@@ -151,7 +151,7 @@ installer_road() {
   fi
   as_user+=(HOME="$root/home" WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=)
   user=$("${as_user[@]}" id -un)
-  trap '"${as_user[@]}" "$(dirname "$wine")/wineserver" -k 2>/dev/null' EXIT
+  trap "$(printf '%q ' "${as_user[@]}" "$(dirname "$wine")/wineserver" -k) 2>/dev/null" EXIT
   on_wine() { "${as_user[@]}" "$wine" "$@"; local rc=$?; "${as_user[@]}" "$(dirname "$wine")/wineserver" -w; return $rc; }
   snapshot() { (cd "$inst" && find . | sort && find . -type f -exec sha1sum {} + | sort); }
   refused() {  # what: the program and its arguments; the folder must stay as it was

@@ -1,5 +1,6 @@
 #include "ui/placement.h"
 
+#include <QBasicTimer>
 #include <QEvent>
 #include <QWidget>
 #include <QWindow>
@@ -32,7 +33,9 @@ void MoveFrame(QWidget& window, const QRect& area, const QMargins& frame) {
 }
 
 // Centres a window again once it is shown with its frame: an X11 window manager adds the
-// frame after the window is mapped, and moves the window into it or not, as it likes.
+// frame after the window is mapped, and moves the window into it or not, as it likes. The
+// frame may come without an event of its own, so once the window is shown it is also
+// looked for every 20 ms, for two seconds.
 class FrameWatcher final : public QObject {
  public:
   FrameWatcher(QWidget& window, const QRect& area) : QObject(&window), window_(window), area_(area) {}
@@ -40,14 +43,13 @@ class FrameWatcher final : public QObject {
   bool eventFilter(QObject*, QEvent* event) override {
     switch (event->type()) {
       case QEvent::Show:
+        if (!timer_.isActive()) timer_.start(20, this);
+        centreOnceFramed();
+        break;
       case QEvent::Move:
       case QEvent::Paint:
       case QEvent::WindowActivate:
-        if (const QMargins frame = FrameMargins(window_); !frame.isNull()) {
-          window_.removeEventFilter(this);
-          deleteLater();
-          MoveFrame(window_, area_, frame);
-        }
+        centreOnceFramed();
         break;
       default:
         break;
@@ -55,9 +57,30 @@ class FrameWatcher final : public QObject {
     return false;
   }
 
+ protected:
+  void timerEvent(QTimerEvent*) override {
+    if (++ticks_ > 100) return done();
+    centreOnceFramed();
+  }
+
  private:
+  void centreOnceFramed() {
+    if (const QMargins frame = FrameMargins(window_); !frame.isNull()) {
+      done();
+      MoveFrame(window_, area_, frame);
+    }
+  }
+
+  void done() {
+    timer_.stop();
+    window_.removeEventFilter(this);
+    deleteLater();
+  }
+
   QWidget& window_;
   QRect area_;
+  QBasicTimer timer_;
+  int ticks_ = 0;
 };
 
 }  // namespace
