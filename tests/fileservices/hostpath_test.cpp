@@ -12,15 +12,15 @@ namespace {
 namespace fs = std::filesystem;
 using hostpath::ToHostPath;
 
-// Drive c: beside the program; d: in the configuration folder; c:, d: and f: in the Wine
-// prefix, which answers only for f:.
+// Drive c: beside the program; d: in the configuration folder; c:, d: and z: in the Wine
+// prefix, which answers only for z:.
 class HostPath : public testsupport::DriveFixture {};
 
 TEST_F(HostPath, programPathsMapOntoTheDrives_otherShapesNameNothing) {
   for (const char* file : {"Vandrel/Norvik2/GameData/norvik2.exe", "a/b/f", "caf\xE9/x", "prefs/x", "PREFS/x", "\xE6\x97\xA5"})
     writeOnDrive('c', file, "");
   for (const char x : std::string("abcdefgh")) for (const char* e : {"\xC3\xA9", "\xC9"}) writeOnDrive('c', std::string("o/") + x + e, "");
-  for (const char* drive : {"prefix/dosdevices/c:", "prefix/dosdevices/d:", "prefix/dosdevices/f:", "config/norvik-prefs-editor/dosdevices/d:"})
+  for (const char* drive : {"prefix/dosdevices/c:", "prefix/dosdevices/d:", "prefix/dosdevices/z:", "config/norvik-prefs-editor/dosdevices/d:"})
     fs::create_directories(dir_.path() / drive);
   setenv("WINEPREFIX", (dir_.path().string() + "/prefix//").c_str(), 1);
   const std::string c = (exeFolder_ / "dosdevices/c:").string(), d = (dir_.path() / "config/norvik-prefs-editor/dosdevices/d:").string();
@@ -31,7 +31,7 @@ TEST_F(HostPath, programPathsMapOntoTheDrives_otherShapesNameNothing) {
       {"c:\\CAF\xC9\\x", c + "/caf\xE9/x"},  // a name that is not UTF-8 on disk
       {"c:\\Prefs", c + "/PREFS"},           // two case variants: the first in listing order
       {"c:\\?", c + "/?"},                   // a name outside the code page is no variant of "?"
-      {"d:\\x", d + "/x"}, {"f:\\x", dir_.path().string() + "/prefix/dosdevices/f:/x"}, {"/", "/"}, {dir_.path().string() + "/PROGRAM\\DosDevices", exeFolder_.string() + "/dosdevices"},
+      {"d:\\x", d + "/x"}, {"z:\\x", dir_.path().string() + "/prefix/dosdevices/z:/x"}, {"/", "/"}, {dir_.path().string() + "/PROGRAM\\DosDevices", exeFolder_.string() + "/dosdevices"},
       // Guards against a path of a bad shape resolving against the working folder or a drive.
       {"", {}}, {"vandrel\\x", {}}, {"c::\\x", {}}, {":\\x", {}}, {"ab:\\x", {}}, {"*:\\x", {}}, {"?:\\x", {}},
       {"1:\\x", {}}, {"e:\\x", {}}, {"\\\\server\\share\\x", {}}, {"\\vandrel", {}}, {"c:vandrel", {}},

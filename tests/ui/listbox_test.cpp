@@ -143,6 +143,13 @@ TEST_F(ListBoxTest, layout_everyRowCanBeScrolledToAndFoundAgain) {
   EXPECT_EQ(list_.ListIndex(), -1);
   fill(3);  // narrow rows again: no room kept for the wide one
   EXPECT_EQ(list_.horizontalScrollBar()->maximum(), 0);
+  QFont huge = list_.font();  // rows taller than the view: a page is one row
+  huge.setPixelSize(list_.viewport()->height() * 2);
+  list_.setFont(huge);
+  for (const auto& [key, row] : {std::pair{Qt::Key_Home, 0}, {Qt::Key_PageDown, 1}, {Qt::Key_PageDown, 2}, {Qt::Key_PageUp, 1}}) {
+    QTest::keyClick(&list_, key);
+    EXPECT_EQ(list_.ListIndex(), row) << key;
+  }
 }
 
 // Guards against a focused list showing no focus frame once nothing is current (after
