@@ -363,7 +363,8 @@ bool Form1::LoadFile(const QString& path) {
   List1->SetSelectionLocked(true);
   LineNfile_txt->setReadOnly(true);
   editor::ListFeeder feeder(*List1, closeAfterLoad_);
-  const FileMisc::LoadResult result = FileMisc::LoadLinesIntoList(editor::ToCodePage(path), feeder);
+  const FileMisc::LoadResult result =
+      FileMisc::LoadLinesIntoList(editor::ToCodePage(path), feeder, &opened_);
   feeder.Flush();
   List1->SetSelectionLocked(false);
   LineNfile_txt->setReadOnly(false);
@@ -492,6 +493,8 @@ bool Form1::MaybeSave(MsgButtons buttons) {
   switch (dialogs_.MsgBox(SavePrompt(), QStringLiteral("Save Changes"), MsgIcon::Question,
                           buttons)) {
     case kAnswerYes:
+      // Asked before the typed line is committed: after No the window is as it was.
+      if (!MayWriteOverDisk()) return false;
       if (pending) Command2_Click(0);
       return RunSaveStep();
     case kAnswerNo:
@@ -500,6 +503,20 @@ bool Form1::MaybeSave(MsgButtons buttons) {
     default:
       return false;
   }
+}
+
+// False when another program changed the open file since it was read and the user
+// would rather keep that change. A file that is gone is left to the save to report.
+bool Form1::MayWriteOverDisk() {
+  if (listHolds_ != ListHolds::FileLines ||
+      FileMisc::CompareWithDisk(editor::ToCodePage(GameDataPath + OpenFilePath), opened_) !=
+          FileMisc::DiskState::Changed)
+    return true;
+  const QString text = ReturnFilename(OpenFilePath) +
+                       QStringLiteral(" was changed by another program after it was opened.") +
+                       kCrLf + QStringLiteral("Save your changes over it?");
+  return dialogs_.MsgBox(text, QStringLiteral("File Changed"), MsgIcon::Exclamation,
+                         MsgButtons::YesNo) == kAnswerYes;
 }
 
 // ---------------------------------------------------------------------------------

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "fileservices/filestamp.h"
+
 #include <array>
 #include <functional>
 #include <string>
@@ -98,6 +100,7 @@ class Form1 final : public QWidget {
   bool LoadFile(const QString& path);
   bool EditPending() const;
   bool MaybeSave(ui::MsgButtons buttons);
+  bool MayWriteOverDisk();
   bool RunSaveStep();
   void SetBrowsing();
 
@@ -106,6 +109,8 @@ class Form1 final : public QWidget {
   // saving; file entries (or nothing, after an open that failed) never can.
   enum class ListHolds { FileEntries, LoadingFile, FileLines };
   ListHolds listHolds_ = ListHolds::FileEntries;
+  // What the open file held when its lines were read, for the check before a save.
+  FileMisc::ContentStamp opened_;
   // The window was closed during a load: the load stops, then the window closes.
   bool closeAfterLoad_ = false;
 };

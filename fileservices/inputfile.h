@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "fileservices/filestamp.h"
+
 namespace fileservices_internal {
 
 // Opens the file at the program path `path` for reading. Only an ordinary file on a disk
@@ -22,6 +24,8 @@ class InputFile {
   std::uint64_t size() const { return size_; }
   // Reads up to `n` bytes into `buffer`: the count read, 0 at the end, -1 on failure.
   std::ptrdiff_t Read(char* buffer, std::size_t n);
+  // What the system keeps about the open file now. False when it cannot say.
+  bool Identify(FileMisc::FileIdentity& identity) const;
 
  private:
   std::intptr_t handle_ = -1;  // a descriptor, or a Windows handle

@@ -39,10 +39,14 @@ class LineEndFinder {
 
 }  // namespace
 
-LoadResult LoadLinesIntoList(std::string_view path, LineSink& sink) {
+LoadResult LoadLinesIntoList(std::string_view path, LineSink& sink, ContentStamp* stamp) {
   fileservices_internal::InputFile file(path);
   if (!file.isOpen()) return LoadResult::OpenFailed;
   if (file.size() > kMaxLoadBytes) return LoadResult::TooLarge;
+  // Taken before the first read: a write while the file is read then shows as a change.
+  FileIdentity identity;
+  const bool identified = file.Identify(identity);
+  ContentDigest digest;
 
   // Lines are handed out as views into this buffer. A line cut by the end of a chunk is
   // moved to the front before the next read; a line longer than the buffer grows it.
@@ -74,6 +78,7 @@ LoadResult LoadLinesIntoList(std::string_view path, LineSink& sink) {
     if (n == 0) break;
     total += static_cast<std::uint64_t>(n);
     if (total > kMaxLoadBytes) return LoadResult::TooLarge;  // it grew while we read
+    digest.Add(buffer.data() + filled, static_cast<std::size_t>(n));
 
     const char* base = buffer.data();
     const char* p = base + filled;
@@ -106,6 +111,7 @@ LoadResult LoadLinesIntoList(std::string_view path, LineSink& sink) {
 
   if (lineStart < filled && !deliver({buffer.data() + lineStart, filled - lineStart}))
     return LoadResult::Stopped;
+  if (stamp) *stamp = {identified, identity, total, digest.Value()};
   return LoadResult::Complete;
 }
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "fileservices/filestamp.h"
+
 namespace FileMisc {
 
 // Where the line loader puts what it reads.
@@ -31,7 +33,9 @@ inline constexpr std::uint64_t kMaxLoadBytes = 512ull * 1024 * 1024;
 // Reads the regular file at the program path `path` and hands every non-blank line to
 // `sink`, in file order. CR, CR LF and LF end a line; a last line without terminator is
 // read. Blank means empty after trimming spaces (only code 32). Opening never blocks (a
-// FIFO or a device file is refused).
-LoadResult LoadLinesIntoList(std::string_view path, LineSink& sink);
+// FIFO or a device file is refused). After a complete load `stamp`, when given, tells what
+// was read, for a later look at whether the file still holds it.
+LoadResult LoadLinesIntoList(std::string_view path, LineSink& sink,
+                             ContentStamp* stamp = nullptr);
 
 }  // namespace FileMisc

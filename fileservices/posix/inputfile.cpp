@@ -29,6 +29,18 @@ InputFile::~InputFile() {
   if (isOpen()) close(static_cast<int>(handle_));
 }
 
+bool InputFile::Identify(FileMisc::FileIdentity& identity) const {
+  struct stat st;
+  if (!isOpen() || fstat(static_cast<int>(handle_), &st) != 0) return false;
+  const auto nanoseconds = [](const timespec& t) {
+    return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+  };
+  identity = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+              static_cast<std::uint64_t>(st.st_size), nanoseconds(st.st_mtim),
+              nanoseconds(st.st_ctim)};
+  return true;
+}
+
 std::ptrdiff_t InputFile::Read(char* buffer, std::size_t n) {
   if (!isOpen()) return -1;
   for (;;) {

@@ -31,6 +31,22 @@ InputFile::~InputFile() {
   if (isOpen()) CloseHandle(reinterpret_cast<HANDLE>(handle_));
 }
 
+bool InputFile::Identify(FileMisc::FileIdentity& identity) const {
+  const HANDLE file = reinterpret_cast<HANDLE>(handle_);
+  BY_HANDLE_FILE_INFORMATION info;
+  FILE_BASIC_INFO times;
+  if (!isOpen() || !GetFileInformationByHandle(file, &info) ||
+      !GetFileInformationByHandleEx(file, FileBasicInfo, &times, sizeof times))
+    return false;
+  const auto join = [](DWORD high, DWORD low) {
+    return (static_cast<std::uint64_t>(high) << 32) | low;
+  };
+  identity = {info.dwVolumeSerialNumber, join(info.nFileIndexHigh, info.nFileIndexLow),
+              join(info.nFileSizeHigh, info.nFileSizeLow), times.LastWriteTime.QuadPart,
+              times.ChangeTime.QuadPart};
+  return true;
+}
+
 std::ptrdiff_t InputFile::Read(char* buffer, std::size_t n) {
   DWORD got = 0;
   const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(n, 1u << 30));

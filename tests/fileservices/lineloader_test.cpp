@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #endif
 
+#include <fstream>
+
 #include "support/lines.h"
 #include "support/tempdir.h"
 
@@ -61,6 +63,42 @@ TEST(LineLoader, refusesWhatIsNoReadablePrefsFile_andStopsWhenTold) {
   }
   testsupport::CollectingSink sink;
   EXPECT_EQ(FileMisc::LoadLinesIntoList("relative\\three", sink), LoadResult::OpenFailed);
+}
+
+// Guards against a save writing over another program's change unasked (also one of the
+// same size within the same second), and against asking after a touch alone.
+TEST(LineLoader, theStampTellsAnotherProgramsChangeFromATouch) {
+  using FileMisc::DiskState;
+  const std::string old = "a;\r\n" + std::string(3 << 19, 'x') + "\r\n";  // more than one read
+  std::string other = old;
+  other[old.size() - 3] = 'y';
+  testsupport::TempDir dir;
+  const fs::path file = dir.path() / "xPrefs.cs";
+  const auto replaceBy = [&](const std::string& bytes) { fs::rename(dir.writeFile("new", bytes), file); };
+  const std::pair<std::function<void()>, DiskState> rows[] = {
+      {[] {}, DiskState::AsRead}, {[&] { fs::last_write_time(file, fs::last_write_time(file) + std::chrono::hours(1)); }, DiskState::AsRead},
+      {[&] { const auto time = fs::last_write_time(file); std::ofstream(file, std::ios::binary) << other; fs::last_write_time(file, time); }, DiskState::Changed},
+      {[&] { replaceBy(other); }, DiskState::Changed}, {[&] { replaceBy(old); }, DiskState::AsRead}, {[&] { replaceBy(old + "z"); }, DiskState::Changed},
+      {[&] { fs::remove(file); }, DiskState::Gone},
+  };
+  for (const auto& [change, state] : rows) {
+    dir.writeFile("xPrefs.cs", old);
+    testsupport::CollectingSink sink;
+    FileMisc::ContentStamp stamp;
+    ASSERT_EQ(FileMisc::LoadLinesIntoList(testsupport::ProgramPath(file), sink, &stamp), LoadResult::Complete);
+    change();
+    EXPECT_EQ(FileMisc::CompareWithDisk(testsupport::ProgramPath(file), stamp), state) << &change - &rows[0].first;
+  }
+  // The digest does not depend on how the bytes come, and any byte counts.
+  FileMisc::ContentDigest whole, changed;
+  whole.Add(old.data(), old.size());
+  changed.Add(other.data(), other.size());
+  for (const std::size_t cut : {1, 31, 32, 33, 70}) {
+    FileMisc::ContentDigest pieces;
+    pieces.Add(old.data(), cut);
+    pieces.Add(old.data() + cut, old.size() - cut);
+    EXPECT_TRUE(pieces.Value() == whole.Value() && whole.Value() != changed.Value()) << cut;
+  }
 }
 
 }  // namespace
