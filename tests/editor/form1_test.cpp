@@ -102,6 +102,32 @@ TEST_P(Scenarios, run) { Run(GetParam().steps); }
 INSTANTIATE_TEST_SUITE_P(Form1, Scenarios, ::testing::ValuesIn(kScenarios),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Another program changed the open file: No on "File Changed" writes nothing and leaves the
+// window as it was, edits and all, on each road; Yes saves over the change and goes on.
+const std::string kOutside = "ClientPrefs.cs:" + std::string(kClient).replace(0, 7, "$a = 3;");
+const std::string kEdited = "file=ClientPrefs.cs:$a = 5;\r\n  $b = \"x y\";  \r\n\t\r\n$a = 1;\r\n... mods\\AiPrefs.cs\r\n$z = 2;\r\n";
+Scenario ChangedOutside(const char* name, const std::string& change, const std::string& road, const std::string& gone) {
+  const bool typed = road == "close";  // the edit typed, not committed
+  Scenario s{name, {"open ClientPrefs.cs", "click 0", "box", "type $a = 5;", typed ? "text=$a = 5;" : "change", change + kOutside}};
+  if (road == "dbl") s.steps.push_back("click 4");
+  s.steps.insert(s.steps.end(), {"answer Yes,No", road, "boxes=Save Changes|File Changed", "shown=1", "caption=ClientPrefs.cs",
+                                 typed ? "change=0" : "change=1", typed ? "editing=1" : "editing=0", typed ? "text=$a = 5;" : "items=$a = 5;|  $b = \"x y\";  |\t|$a = 1;|... mods\\AiPrefs.cs|$z = 2;",
+                                 "file=" + kOutside, "answer Yes,Yes,OK", road, "boxes=Save Changes|File Changed|Success", gone, kEdited});
+  return s;
+}
+
+const Scenario kChangedOutside[] = {
+    ChangedOutside("exit", "outside ", "exit", "shown=0"), ChangedOutside("reload", "renamed ", "reload", "caption="),
+    ChangedOutside("close", "outside ", "close", "shown=0"), ChangedOutside("opening", "renamed ", "dbl", "caption=AiPrefs.cs"),
+    // A touch alone asks nothing; a file gone is a failed save, as before.
+    {"touchedOnly", {"open ClientPrefs.cs", "click 0", "box", "type $a = 5;", "change", "touch ClientPrefs.cs", "answer Yes,OK", "exit",
+                     "boxes=Save Changes|Success", "shown=0", kEdited}},
+    {"removed", {"open ClientPrefs.cs", "click 0", "box", "type $a = 5;", "change", "remove ClientPrefs.cs", "answer Yes,OK", "exit",
+                 "boxes=Save Changes|Error", "shown=1", "change=1"}},
+};
+INSTANTIATE_TEST_SUITE_P(ChangedOutside, Scenarios, ::testing::ValuesIn(kChangedOutside),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // Start-up: the disclaimer, the probes of c: to f: in order, else the prompt for a drive
 // until the game is found there or the user gives up; the folder found is written to the
 // settings file (and, after the prompt, read back from it) and its prefs files listed.
@@ -146,7 +172,7 @@ INSTANTIATE_TEST_SUITE_P(Form1, Startup, ::testing::ValuesIn(kStarts),
 // Every box, each brought up once, word for word.
 TEST_F(Form1Test, theBoxesWordForWord) {
   Run({"open ClientPrefs.cs", "click 0", "box", "type x", "answer OK", "change", "answer Yes,OK", "reload", "open ClientPrefs.cs",
-       "click 0", "box", "type y;", "change", "readonly ClientPrefs.cs", "answer Yes,OK", "exit"});
+       "click 0", "box", "type y;", "change", "outside " + kOutside, "readonly ClientPrefs.cs", "answer Yes,Yes,OK", "exit"});
   fs::remove(gameFile("norvik2.exe"));
   form_ = std::make_unique<Form1>(dialogs_);
   Run({"answer Yes", "typed Q", "answer No", "start"});
@@ -156,6 +182,7 @@ TEST_F(Form1Test, theBoxesWordForWord) {
       {"Save Changes", prompt, MsgIcon::Question, MsgButtons::YesNo},
       {"Success", "Changes saved", MsgIcon::Exclamation, MsgButtons::OK},
       {"Save Changes", prompt, MsgIcon::Question, MsgButtons::YesNoCancel},
+      {"File Changed", "ClientPrefs.cs was changed by another program after it was opened.\r\nSave your changes over it?", MsgIcon::Exclamation, MsgButtons::YesNo},
       {"Error", "Save Error", MsgIcon::Error, MsgButtons::OK},
       {"Disclaimer", "This program is \"AS-IS\" and YOU are fully responsible when using this program!\r\n\r\nYou may not charge "
        "fault to Oskvarl nor anyone affiliated with Oskvarl when using this program.\r\n\r\nYou consent in this agreement by using "

@@ -1,5 +1,6 @@
 #include "support/editor_fixture.h"
 
+#include <fstream>
 #include <map>
 
 namespace testsupport {
@@ -35,6 +36,13 @@ void EditorFixture::Run(const std::vector<std::string>& steps) {
     else if (word == "unlock") held_.clear();
 #endif
     else if (word == "readonly") std::filesystem::permissions(gameFile(arg), std::filesystem::perms::owner_write | std::filesystem::perms::group_write | std::filesystem::perms::others_write, std::filesystem::perm_options::remove);
+    // Another program's doing: NAME:BYTES written in place with the old time (same second),
+    // or put there by a rename; a touch; a removal.
+    else if (word == "outside") { const auto file = gameFile(arg.substr(0, arg.find(':'))); const auto time = std::filesystem::last_write_time(file);
+      std::ofstream(file, std::ios::binary) << arg.substr(arg.find(':') + 1); std::filesystem::last_write_time(file, time); }
+    else if (word == "renamed") std::filesystem::rename(dir_.writeFile("new", arg.substr(arg.find(':') + 1)), gameFile(arg.substr(0, arg.find(':'))));
+    else if (word == "touch") std::filesystem::last_write_time(gameFile(arg), std::filesystem::last_write_time(gameFile(arg)) + std::chrono::hours(1));
+    else if (word == "remove") std::filesystem::remove(gameFile(arg));
     else if (word == "answer") for (const QString& a : text.split(u',')) dialogs_.answer(kAnswers.at(a));
     else if (word == "items=") EXPECT_EQ(items().join(u'|'), text);
     else if (word == "caption=") EXPECT_EQ(f.windowTitle(), QStringLiteral("Norvik2 - Prefs Editor") + (arg.empty() ? "" : " ... " + text));

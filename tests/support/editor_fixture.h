@@ -61,7 +61,8 @@ class EditorFixture : public DriveFixture {
   //   file), typed TEXT ("typed" alone: Cancel; {tmp} is the throw-away folder), start
   //   (the start-up, then the window is shown unless it ends the program), click N, dbl, open ENTRY (click and double click), box (click into the text box),
   //   type TEXT, change, cancel, reload, exit, close (the title bar), save, readonly FILE,
-  //   locked FILE (held open without sharing, until unlock; Windows)
+  //   locked FILE (held open without sharing, until unlock; Windows), outside|renamed FILE:BYTES,
+  //   touch FILE, remove FILE (another program's doing)
   //   answer A,B,... (Yes, No, Cancel, OK for the coming boxes)
   //   items=A|B|..  caption=NAME ("" without a file)  text=..  tip=..  index=N
   //   change=0|1  editing=0|1  shown=0|1  boxes=TITLE|.. (since the last boxes=)
