@@ -1,5 +1,7 @@
 #include "fileservices/replacefile.h"
 
+#include "fileservices/filestamp.h"
+
 namespace fileservices_internal {
 namespace {
 using NameView = std::basic_string_view<hostpath::HostPath::value_type>;
@@ -7,8 +9,16 @@ hostpath::HostPath Ascii(std::string_view text) { return {text.begin(), text.end
 }  // namespace
 
 hostpath::HostPath TempName(NameView base, unsigned long long number) {
-  // Long names would overflow the name length limit once the suffix is added.
-  const hostpath::HostPath stem = base.size() <= 200 ? hostpath::HostPath(base) : Ascii("norvik");
+  hostpath::HostPath stem(base);
+  // A long name would overflow the name length limit once the suffix is added: a digest
+  // of it stands for it, so that two long names in one folder keep apart.
+  if (base.size() > 200) {
+    FileMisc::ContentDigest digest;
+    digest.Add(reinterpret_cast<const char*>(base.data()), base.size() * sizeof base[0]);
+    std::string name = "norvik-";
+    for (std::uint64_t v = digest.Value(), i = 0; i < 16; ++i, v >>= 4) name += "0123456789abcdef"[v & 15];
+    stem = Ascii(name);
+  }
   return Ascii(".") + stem + Ascii("." + std::to_string(number) + ".tmp");
 }
 

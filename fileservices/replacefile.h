@@ -19,17 +19,19 @@ namespace fileservices_internal {
 
 // Fault injection for tests: when set, called before each write and before the rename
 // that a replacement makes (POSIX: also between creating its temporary file and locking
-// it); returning non-zero makes that call fail (on POSIX with that errno).
+// it, and before its fsync, which does not fail from it); returning non-zero makes that
+// call fail (on POSIX with that errno).
 namespace testing {
-enum class Step { Write, Lock, Rename };
+enum class Step { Write, Lock, Sync, Rename };
 void SetFaultHook(std::function<int(Step)> hook);
 // What the hook says for `step`: 0 when there is none.
 int InjectedFault(Step step);
 }  // namespace testing
 
 // The temporary files of a replacement are named "." + stem + "." + number + ".tmp" beside
-// their target: the stem is the target's name, or "norvik" for a name too long to take the
-// suffix; the number is below kTempNumbers, in decimal without leading zeros.
+// their target: the stem is the target's name, or "norvik-" and 16 hexadecimal digits of a
+// digest of it for a name too long to take the suffix; the number is below kTempNumbers,
+// in decimal without leading zeros.
 constexpr unsigned long long kTempNumbers = 1000000007;
 hostpath::HostPath TempName(std::basic_string_view<hostpath::HostPath::value_type> base,
                             unsigned long long number);

@@ -214,12 +214,14 @@ bool FileReplacement::Flush() {
 
 bool FileReplacement::Commit() {
   const int fd = static_cast<int>(file_);
-  if (!ok() || !Flush() || fsync(fd) != 0) {
+  if (!ok() || !Flush()) {
     Abort();
     return false;
   }
   if (target_.exists) {
     const struct stat& old = target_.info;
+    // Before the fsync, which makes them durable with the bytes: a crash after the rename
+    // must not bring the file back with the temporary file's mode.
     // Owner first: changing it can clear set-id bits that fchmod then puts back.
     // Only root may give a file away; for anyone else keeping the owner is best effort.
     (void)fchown(fd, old.st_uid, old.st_gid);
@@ -227,6 +229,11 @@ bool FileReplacement::Commit() {
       Abort();
       return false;
     }
+  }
+  (void)InjectedFault(Step::Sync);
+  if (fsync(fd) != 0) {
+    Abort();
+    return false;
   }
   if (const int fault = InjectedFault(Step::Rename)) {
     errno = fault;

@@ -132,6 +132,10 @@ TEST_F(SafeWriter, aSave_sweepsOnlyTheStaleTemporaryFilesOfItsTarget) {
   EXPECT_EQ(testsupport::readFile(file_), "live;\r\n");
   for (const auto& name : stale) EXPECT_FALSE(fs::exists(file_.parent_path() / name)) << name;
   for (const auto& name : alike) EXPECT_TRUE(fs::exists(fs::symlink_status(file_.parent_path() / name))) << name;
+  // Guards against two long names sharing the names of their temporary files.
+  const fs::path longA = dir_.writeFile("game/" + std::string(230, 'a'), "x"), longB = dir_.writeFile("game/" + std::string(230, 'b'), "x");
+  const fs::path staleOfB = dir_.writeFile("game/" + fs::path(fileservices_internal::TempName(longB.filename().native(), 5)).string(), "x");
+  EXPECT_TRUE(Save({"a"}, longA) && fs::exists(staleOfB) && Save({"b"}, longB) && !fs::exists(staleOfB));
 }
 
 #ifndef _WIN32
@@ -158,6 +162,12 @@ TEST_F(SafeWriter, overTheSizeLimit_failsCleanly_killedPartWay_leavesNothingOnce
     EXPECT_EQ(WIFSIGNALED(status) ? WTERMSIG(status) : -WEXITSTATUS(status), end);
     EXPECT_TRUE(testsupport::readFile(file_) == kOld && Entries() == (end ? 2 : 1));
   }
+  // Guards against a crash after the bytes are on disk bringing the file back with the
+  // temporary file's mode.
+  chmod(file_.c_str(), 0640);
+  if (fork() == 0) SetFaultHook([](Step s) { return s == Step::Sync ? raise(SIGKILL) : 0; }), _exit(Save({"x;"}));
+  wait(nullptr);
+  for (const auto& e : fs::directory_iterator(file_.parent_path())) EXPECT_EQ(fs::status(e).permissions(), fs::perms(0640));
   EXPECT_TRUE(Save({"x;"}) && testsupport::readFile(file_) == "x;\r\n" && Entries() == 1);
 }
 #endif
