@@ -136,7 +136,9 @@ void WriteIniValue(std::string_view section, std::string_view key, std::string_v
 
   const std::optional<fileservices_internal::ReplaceTarget> target =
       fileservices_internal::FindReplaceTarget(file);
-  if (!target) return;
+  // A file marked read-only is left as it is, also where the system would let a rename
+  // go over it (POSIX, and root anywhere).
+  if (!target || (target->exists && !target->saveable)) return;
 
   std::string text;
   if (target->exists && !ReadSmallFile(file, text))

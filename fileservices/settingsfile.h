@@ -14,7 +14,8 @@ namespace FileMisc {
 std::string ReadIniValue(std::string_view section, std::string_view key, std::string_view file);
 
 // Creates the file, the section or the key when missing, or replaces the key's value.
-// Every other line of the file stays as it was. The file is replaced atomically.
+// Every other line of the file stays as it was. The file is replaced atomically; one
+// that is marked read-only (or is no ordinary file) is left alone.
 // A value is cut at its first CR or LF, so it can never add lines. Failures are silent.
 void WriteIniValue(std::string_view section, std::string_view key, std::string_view value,
                    std::string_view file);

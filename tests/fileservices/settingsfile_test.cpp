@@ -57,6 +57,7 @@ const std::tuple<std::string, std::string, std::string> kWrites[] = {
      "[NorvikFolder]\r\nother=1\r\nNorvik2=g\r\n\r\n[Next]\r\nNorvik2=x\r\n"},
     // Too large to be a settings file of ours: neither read nor replaced.
     {std::string(20 << 20, '\n'), "g", "="}, {"folder", "g", "="},
+    {"readonly", "g", "="},  // marked read-only: left alone, on every system
 #ifndef _WIN32
     {"fifo", "g", "="},
 #endif
@@ -71,6 +72,7 @@ TEST(WriteIniValue, replacesOnlyTheKeyLine_andTheValueReadsBack) {
     else if (before == "fifo") mkfifo(ini.c_str(), 0644);
 #endif
     else if (!before.empty()) dir.writeFile("NorvikPrefs.ini", before);
+    if (before == "readonly") fs::permissions(ini, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write, fs::perm_options::remove);
     dir.writeFile(".NorvikPrefs.ini.5.tmp", "");
     Write(ini, value);
     const std::string written = fs::is_regular_file(ini) ? testsupport::readFile(ini) : before;
@@ -79,6 +81,7 @@ TEST(WriteIniValue, replacesOnlyTheKeyLine_andTheValueReadsBack) {
     // Written through a temporary file that is gone, as is the one a killed save left; but
     // beside a file that was not there, or was not replaced, that one stays.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), before.empty() || after == "=" ? 2 : 1);
+    if (before == "readonly") fs::permissions(ini, fs::perms::owner_write, fs::perm_options::add);
   }
 }
 
