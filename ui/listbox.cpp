@@ -9,6 +9,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <type_traits>
 
@@ -96,7 +97,7 @@ void ListBox::forgetItemSize() { itemSize_ = QSize(); }
 int ListBox::rowAt(int y) const {
   const int height = rowHeight();
   if (height <= 0) return -1;
-  const qint64 contentY = qint64{y} + verticalOffset();
+  const qint64 contentY = qint64{y} + contentOffset();
   if (contentY < 0) return -1;
   const qint64 row = contentY / height;
   return row < model_->count() ? static_cast<int>(row) : -1;
@@ -104,8 +105,10 @@ int ListBox::rowAt(int y) const {
 
 QRect ListBox::rowRect(int row) const {
   const QSize size = itemSize();
-  // Items are as wide as the viewport, or as the widest item when that is wider.
-  return QRect(-horizontalOffset(), row * size.height() - verticalOffset(),
+  // Items are as wide as the viewport, or as the widest item when that is wider. A row
+  // far out of view is placed as far out as a rectangle can go.
+  const qint64 top = qint64{row} * size.height() - contentOffset();
+  return QRect(-horizontalOffset(), static_cast<int>(std::clamp<qint64>(top, -kFarOut, kFarOut)),
                std::max(size.width(), viewport()->width()), size.height());
 }
 
@@ -121,9 +124,13 @@ QModelIndex ListBox::indexAt(const QPoint& point) const {
 
 int ListBox::horizontalOffset() const { return horizontalScrollBar()->value(); }
 
-int ListBox::verticalOffset() const {
+qint64 ListBox::contentOffset() const {
   const int value = verticalScrollBar()->value();
-  return scrollsPerItem() ? value * rowHeight() : value;
+  return scrollsPerItem() ? qint64{value} * rowHeight() : value;
+}
+
+int ListBox::verticalOffset() const {
+  return static_cast<int>(std::min<qint64>(contentOffset(), kFarOut));
 }
 
 bool ListBox::isIndexHidden(const QModelIndex&) const { return false; }
@@ -157,7 +164,8 @@ void ListBox::updateGeometries() {
   } else {
     verticalScrollBar()->setSingleStep(item.height());
     verticalScrollBar()->setPageStep(viewportHeight);
-    verticalScrollBar()->setRange(0, static_cast<int>(std::max<qint64>(0, contentHeight - viewportHeight)));
+    verticalScrollBar()->setRange(
+        0, static_cast<int>(std::clamp<qint64>(contentHeight - viewportHeight, 0, INT_MAX)));
   }
 
   horizontalScrollBar()->setSingleStep(item.width());
@@ -174,7 +182,10 @@ void ListBox::updateGeometries() {
 }
 
 void ListBox::scrollContentsBy(int dx, int dy) {
-  QAbstractItemView::scrollContentsBy(dx, scrollsPerItem() ? dy * rowHeight() : dy);
+  // A move of more than the viewport's height repaints it all, however far it goes.
+  const qint64 pixels = scrollsPerItem() ? qint64{dy} * rowHeight() : dy;
+  const qint64 beyond = qint64{viewport()->height()} + 1;
+  QAbstractItemView::scrollContentsBy(dx, static_cast<int>(std::clamp(pixels, -beyond, beyond)));
 }
 
 void ListBox::scrollTo(const QModelIndex& index, ScrollHint hint) {
@@ -291,7 +302,7 @@ void ListBox::paintEvent(QPaintEvent* event) {
   const QRect dirty = event->rect();
   int first = rowAt(dirty.top());
   if (first < 0) {
-    if (qint64{dirty.top()} + verticalOffset() >= qint64{count} * height) return;
+    if (qint64{dirty.top()} + contentOffset() >= qint64{count} * height) return;
     first = 0;
   }
   const int lastVisible = rowAt(dirty.bottom());

@@ -126,6 +126,10 @@ class ListBox final : public QAbstractItemView {
   int rowAt(int y) const;
   // The rectangle of `row` in the viewport.
   QRect rowRect(int row) const;
+  // Pixels of content above the viewport: rows times their height passes the range of
+  // int long before the count of rows does.
+  qint64 contentOffset() const;
+  static constexpr qint64 kFarOut = 1 << 30;
   bool scrollsPerItem() const { return verticalScrollMode() == ScrollPerItem; }
 
   ListModel* model_ = nullptr;

@@ -5,6 +5,7 @@
 #include <QPaintEvent>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyledItemDelegate>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -150,6 +151,14 @@ TEST_F(ListBoxTest, layout_everyRowCanBeScrolledToAndFoundAgain) {
     QTest::keyClick(&list_, key);
     EXPECT_EQ(list_.ListIndex(), row) << key;
   }
+  // Guards against row offsets that overflow: rows times their height past 2^31 pixels.
+  struct Tall : QStyledItemDelegate { QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override { return {50, 1 << 20}; } } tall;
+  list_.setItemDelegate(&tall);
+  list_.setVerticalScrollMode(QAbstractItemView::ScrollPerItem);  // as the editor scrolls
+  fill(3000);
+  list_.scrollTo(list_.model()->index(2999, 0), QAbstractItemView::PositionAtTop);
+  EXPECT_TRUE(rowRect(2999).top() == 0 && list_.indexAt(QPoint(1, 1)).row() == 2999 && !inView(2998));
+  list_.setItemDelegate(nullptr);
 }
 
 // Guards against a focused list showing no focus frame once nothing is current (after
