@@ -71,7 +71,8 @@ class FileReplacement {
   // Removes the temporary files of earlier replacements of an existing target that no
   // writer holds any more, then creates its own. POSIX: a target that exists lends the
   // new file its permission bits, owner and group; a new one gets the usual mode under
-  // the umask. Windows: the replace keeps the old file's attributes and security.
+  // the umask. Windows: the new file takes the old one's attributes, creation time and
+  // access rights before it is renamed over it.
   bool Begin(const ReplaceTarget& target);
   bool Write(std::string_view bytes);
   bool Commit();

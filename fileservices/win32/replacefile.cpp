@@ -1,9 +1,12 @@
 #include "fileservices/replacefile.h"
 
 #include <windows.h>
+#include <aclapi.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
+#include <vector>
 
 #include "fileservices/win32/native.h"
 
@@ -37,8 +40,8 @@ std::wstring NewTempPath(const std::wstring& folder, const std::wstring& base) {
 }
 
 // Removes what saves of `base` that were killed left in `folder`: files of exactly our
-// temporary names for it. A live writer holds its file open without sharing, so the delete
-// fails on that one, as it does on a folder; links are left alone.
+// temporary names for it. A live writer holds its file open without sharing until it is in
+// place, so the delete fails on that one, as it does on a folder; links are left alone.
 void SweepStaleTemps(const std::wstring& folder, const std::wstring& base) {
   WIN32_FIND_DATAW entry;
   const HANDLE find = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &entry,
@@ -52,15 +55,46 @@ void SweepStaleTemps(const std::wstring& folder, const std::wstring& base) {
   FindClose(find);
 }
 
-// ReplaceFileW keeps the old file's attributes and security; where the file system cannot
-// do that, a move puts the new file in place as a whole all the same.
-bool MoveIntoPlace(const std::wstring& temp, const ReplaceTarget& target) {
-  constexpr DWORD kKeepGoing = REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS;
-  if (target.exists &&
-      ReplaceFileW(target.path.c_str(), temp.c_str(), nullptr, kKeepGoing, nullptr, nullptr))
-    return true;
-  return MoveFileExW(temp.c_str(), target.path.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+// What a replace keeps of the old file, given to the new one through the handle that holds
+// it: the attributes that are not marks (archive, not indexed), the creation time and the
+// access rights. The hidden mark of the temporary file goes; the rest is best effort, as
+// a file system may keep none of it.
+bool TakeOver(HANDLE file, const ReplaceTarget& target) {
+  FILE_BASIC_INFO basic{};  // times left at zero stay as they are
+  basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  WIN32_FILE_ATTRIBUTE_DATA old;
+  if (target.exists && GetFileAttributesExW(target.path.c_str(), GetFileExInfoStandard, &old)) {
+    constexpr DWORD kKept = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if (old.dwFileAttributes & kKept) basic.FileAttributes = old.dwFileAttributes & kKept;
+    basic.CreationTime.LowPart = old.ftCreationTime.dwLowDateTime;
+    basic.CreationTime.HighPart = static_cast<LONG>(old.ftCreationTime.dwHighDateTime);
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(target.path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                              nullptr, nullptr, &dacl, nullptr, &descriptor) == ERROR_SUCCESS) {
+      SECURITY_DESCRIPTOR_CONTROL control = 0;
+      DWORD revision = 0;
+      GetSecurityDescriptorControl(descriptor, &control, &revision);
+      const SECURITY_INFORMATION what =
+          DACL_SECURITY_INFORMATION | ((control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                                     : UNPROTECTED_DACL_SECURITY_INFORMATION);
+      SetSecurityInfo(file, SE_FILE_OBJECT, what, nullptr, nullptr, dacl, nullptr);
+      LocalFree(descriptor);
+    }
+  }
+  return SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic) != 0;
+}
+
+// Renames the file that `file` holds over `target`, in one step, without letting go of it.
+bool RenameOver(HANDLE file, const std::wstring& target) {
+  const DWORD bytes = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+  std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + bytes);
+  auto* const info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  info->ReplaceIfExists = TRUE;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = bytes;
+  std::memcpy(info->FileName, target.data(), bytes);
+  return SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(buffer.size())) != 0;
 }
 
 }  // namespace
@@ -126,8 +160,9 @@ bool FileReplacement::Begin(const ReplaceTarget& target) {
     temp_ = NewTempPath(folder_, base);
     // Hidden: a leading dot hides nothing here, and a killed save leaves its file behind
     // until the next save of the target.
-    file = CreateFileW(temp_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN,
-                       nullptr);
+    // Rights to rename it and to give it the old file's access rights, through this handle.
+    file = CreateFileW(temp_.c_str(), GENERIC_WRITE | DELETE | READ_CONTROL | WRITE_DAC, 0, nullptr,
+                       CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
     if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
   }
   if (file == INVALID_HANDLE_VALUE) {
@@ -160,27 +195,16 @@ bool FileReplacement::Flush() {
 
 bool FileReplacement::Commit() {
   const HANDLE file = AsHandle(file_);
-  if (!ok() || !Flush() || !FlushFileBuffers(file)) {
-    Abort();
-    return false;
-  }
-  file_ = -1;
-  // The file's own attributes go with it into place (under Wine with either call): the
-  // saved file must not come out hidden.
-  if (!CloseHandle(file) || InjectedFault(Step::Rename) != 0 ||
-      !SetFileAttributesW(temp_.c_str(), FILE_ATTRIBUTE_NORMAL)) {
-    Abort();
-    return false;
-  }
-  if (!MoveIntoPlace(temp_, target_)) {
-    // A replace that failed half way can have taken the old file away; the new one is
-    // then the only copy left, and it stays.
-    if (target_.exists && GetFileAttributesW(target_.path.c_str()) == INVALID_FILE_ATTRIBUTES)
-      temp_.clear();
+  // The file stays open without sharing until it is in place, so that the sweep of a second
+  // copy of the program cannot take it in between.
+  if (!ok() || !Flush() || !FlushFileBuffers(file) || InjectedFault(Step::Rename) != 0 ||
+      !TakeOver(file, target_) || !RenameOver(file, target_.path)) {
     Abort();
     return false;
   }
   temp_.clear();
+  file_ = -1;
+  CloseHandle(file);
   return true;
 }
 

@@ -130,6 +130,11 @@ TEST_F(SafeWriter, aSave_sweepsOnlyTheStaleTemporaryFilesOfItsTarget) {
   FileMisc::SafeFileWriter live(testsupport::ProgramPath(file_));
   EXPECT_TRUE(Save({"swept;"}) && live.WriteLine("live;") && live.Commit());
   EXPECT_EQ(testsupport::readFile(file_), "live;\r\n");
+  // Guards against a second copy's sweep taking a live save's file just before it goes into place.
+  int second = 0;
+  SetFaultHook([&](Step s) { if (s == Step::Rename && second++ == 0) { EXPECT_TRUE(Save({"second;"})); } return 0; });
+  EXPECT_TRUE(Save({"first;"}) && testsupport::readFile(file_) == "first;\r\n");
+  SetFaultHook(nullptr);
   for (const auto& name : stale) EXPECT_FALSE(fs::exists(file_.parent_path() / name)) << name;
   for (const auto& name : alike) EXPECT_TRUE(fs::exists(fs::symlink_status(file_.parent_path() / name))) << name;
   // Guards against two long names sharing the names of their temporary files.
