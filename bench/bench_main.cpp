@@ -16,7 +16,11 @@
 //                attached through AT-SPI and without one, alternately (run on a display
 //                and a D-Bus session with accessibility on: see bench/run)
 //   commit       the "&Change" handler in the 1M-line list
-//   save         Save_PrefsFile of the 1M-line file against `cp` and `sync` of the copy
+//   save         Save_PrefsFile of the 1M-line file against `cp` and `sync` of the copy;
+//                and the same save after the check every save makes, with the file as
+//                opened (its identity and times alone compared) and touched (its content
+//                read and digested too); and the digest of the file's bytes in memory,
+//                what the load adds
 //   memory-open  opens the 1M-line file and ends (run under /usr/bin/time -v)
 //   memory-bare  shows a bare window and ends (the same)
 //
@@ -50,7 +54,9 @@
 #include <vector>
 
 #include "editor/form1.h"
+#include "fileservices/filestamp.h"
 #include "fileservices/findfile.h"
+#include "fileservices/lineloader.h"
 #include "fileservices/hostpath.h"
 #include "ui/controls.h"
 #include "ui/listbox.h"
@@ -659,16 +665,47 @@ void BenchSave(const fs::path& data, const fs::path& scratch) {
       return Ms(start, end);
     };
 
-    ours(), ref();  // warm-up; from here on the file is what the save writes
+    // The check before the save, on a file stamped anew (untimed) as a load would: as
+    // opened, or touched since, which makes the check read the file through.
+    const std::string target = (drive / "vandrel/norvik2/gamedata/prefs/Save1MPrefs.cs").string();
+    const std::string program = "c:\\vandrel\\norvik2\\gamedata\\prefs\\Save1MPrefs.cs";
+    auto checked = [&](bool touched) {
+      struct : FileMisc::LineSink {
+        void AddItem(std::string_view) override {}
+        bool DoEvents() override { return true; }
+      } sink;
+      FileMisc::ContentStamp stamp;
+      FileMisc::LoadLinesIntoList(program, sink, &stamp);
+      if (touched) fs::last_write_time(target, fs::last_write_time(target) + std::chrono::seconds(1));
+      const auto start = Clock::now();
+      if (FileMisc::CompareWithDisk(program, stamp) != FileMisc::DiskState::AsRead)
+        Fail("the check took the file for changed");
+      const double ms = Ms(start, Clock::now());
+      return ms + ours();
+    };
+
+    ours(), ref(), checked(false), checked(true);  // warm-up; from here on the file is what the save writes
     if (ReadAll(file) != ExpectedSave(ReadAll(data / "files" / kGameData / "prefs/Lines1MPrefs.cs")))
       Fail("the save did not write the file's non-blank lines, each ended by CR LF");
-    std::vector<double> oursMs, refMs;
+    std::vector<double> oursMs, refMs, asOpenedMs, touchedMs, digestMs;
+    const std::string bytes = ReadAll(file);
     for (int i = 0; i < 7; ++i) {
       oursMs.push_back(ours());
       refMs.push_back(ref());
+      asOpenedMs.push_back(checked(false));
+      touchedMs.push_back(checked(true));
+      const auto start = Clock::now();
+      FileMisc::ContentDigest digest;
+      digest.Add(bytes.data(), bytes.size());
+      volatile std::uint64_t value = digest.Value();
+      (void)value;
+      digestMs.push_back(Ms(start, Clock::now()));
     }
     Result("save.1M.ours", Median(oursMs));
     Result("save.1M.ref", Median(refMs));
+    Result("save.1M.checked", Median(asOpenedMs));
+    Result("save.1M.checkedTouched", Median(touchedMs));
+    Result("digest.1M", Median(digestMs));
     Result("save.1M.bytes", static_cast<double>(fs::file_size(file)));
   }
   fs::remove_all(scratch / "save");

@@ -20,9 +20,9 @@ BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev libgtest-dev fonts-dejavu-
 TEST_PACKAGES=(xvfb openbox xdotool x11-utils x11-xserver-utils imagemagick tesseract-ocr dbus-daemon at-spi2-core
                python3-pyatspi clang libclang-rt-14-dev)
 # The installed copy's checks: the validators of the menu entry and the metadata, the
-# Debian package's dependency tool and its checker, and setpriv to run the program as a
-# user.
-INSTALL_CHECK_PACKAGES=(desktop-file-utils appstream dpkg-dev lintian util-linux)
+# Debian package's dependency tool and its checkers (devscripts: hardening-check), and
+# setpriv to run the program as a user.
+INSTALL_CHECK_PACKAGES=(desktop-file-utils appstream dpkg-dev lintian devscripts util-linux)
 # The Windows cross-build, and Wine with its own fonts to run it (Tahoma among them, as
 # every Windows has it); Ninja and dpkg-source to build Qt for Windows from Debian's
 # source package; ccache lets a Qt build made anew reuse what an earlier one compiled;

@@ -9,9 +9,10 @@
 #   2. the same tests built with AddressSanitizer and UndefinedBehaviorSanitizer
 #      (build-sanitize/);
 #   3. the fuzz targets, FUZZ_SECONDS each (default 30), built with clang (build-fuzz/);
-#   4. the installed copy: installed into build/stage, its menu entry and metadata
-#      validated, the Debian package built and listed, and the end-to-end test run once
-#      against the staged program, from a folder it cannot write;
+#   4. the installed copy: built hardened as Debian builds packages (build-package/),
+#      installed into build-package/stage, its menu entry and metadata validated, the
+#      Debian package built, listed and checked (lintian, hardening-check), and the
+#      end-to-end test run once against the staged program, from a folder it cannot write;
 #   5. the Windows download: the zip made, listed, unpacked, its notices checked against
 #      the libraries in its DLLs and the program's manifest read, and the end-to-end test
 #      run under Wine against the unpacked copy;
@@ -54,22 +55,25 @@ fuzz_targets() {
 # able to write the program's folder, also when this script runs as that folder's owner;
 # the write bit comes back afterwards, however the test ends, so build/ stays removable.
 installed_copy() {
-  local stage=$PWD/build/stage
+  local stage=$PWD/build-package/stage
   if [ -d "$stage" ]; then chmod -R u+w "$stage" && rm -rf "$stage"; fi
-  rm -f build/norvik-prefs-editor_*.deb
-  cmake --preset default >/dev/null &&
-    cmake --build --preset default -j"$jobs" &&
-    DESTDIR=$stage cmake --install build --prefix /usr &&
+  rm -f build-package/norvik-prefs-editor_*.deb
+  cmake --preset package >/dev/null &&
+    cmake --build --preset package -j"$jobs" &&
+    DESTDIR=$stage cmake --install build-package --prefix /usr &&
     echo "--- desktop-file-validate" &&
     desktop-file-validate "$stage"/usr/share/applications/*.desktop && echo "valid" &&
     echo "--- appstreamcli validate" &&
     appstreamcli validate --no-net "$stage"/usr/share/metainfo/*.metainfo.xml &&
     echo "--- Debian package" &&
-    (cd build && cpack -G DEB) &&
-    dpkg-deb --field build/norvik-prefs-editor_*.deb Package Version Depends &&
-    dpkg-deb -c build/norvik-prefs-editor_*.deb &&
-    echo "--- lintian (errors and warnings fail; infos shown)" &&
-    lintian --fail-on error,warning --display-info build/norvik-prefs-editor_*.deb && echo "no errors or warnings" &&
+    (cd build-package && cpack -G DEB) &&
+    dpkg-deb --field build-package/norvik-prefs-editor_*.deb Package Version Depends &&
+    dpkg-deb -c build-package/norvik-prefs-editor_*.deb &&
+    echo "--- lintian (errors, warnings and hardening infos fail; infos shown)" &&
+    lintian --fail-on error,warning --display-info build-package/norvik-prefs-editor_*.deb | tee build-package/lintian.txt &&
+    ! grep -E '(^|: )hardening-' build-package/lintian.txt && echo "no errors, warnings or hardening infos" &&
+    echo "--- hardening-check" &&
+    hardening-check "$stage/usr/bin/norvik-prefs-editor" &&
     echo "--- end-to-end test of the installed copy" &&
     (trap 'chmod u+w "$stage/usr/bin"' EXIT
      chmod a-w "$stage/usr/bin" &&

@@ -6,7 +6,8 @@
 # corner answer clicks at their places), that every window is centred and of fixed size
 # as the window manager frames it, that the texts and titles read whole on the screen,
 # that Escape answers no Yes/No question, and that a character the code page lacks is
-# saved as it was shown. Then it checks the settings file and the prefs file on disk byte
+# saved as it was shown; then that a file another program rewrote while it was open is
+# not written over unasked. It checks the settings file and the prefs file on disk byte
 # for byte.
 #
 #   edit_road.sh [--installed|--wine|--wine-installed] [--scale PERCENT] PROGRAM SAMPLE_DRIVE_C [SCREENSHOT_FOLDER]
@@ -321,8 +322,7 @@ placed "Syntax Error"
 xdotool key Escape  # an OK box takes Escape for OK
 gone "Syntax Error"
 
-# Reload asks first; Yes saves and shows the file list again. Then Save & Exit, with
-# nothing left to save, ends the program.
+# Reload asks first; Yes saves and shows the file list again.
 main=$(wait_window "Norvik2 - Prefs Editor ... AudioPrefs.cs")
 click_at 4440 3000 2055 375  # Command3, Save & Exit: Escape answers Cancel and nothing ends
 wait_window "Save Changes" >/dev/null
@@ -341,18 +341,48 @@ placed Success
 xdotool key Return
 gone Success
 main=$(wait_window "Norvik2 - Prefs Editor")
-click_at 4440 3000 2055 375  # Command3, Save & Exit
+# The file's non-blank lines, the first replaced by $1, each ended by CR LF, as xxd shows them.
+saved_as() {
+  printf '%s' "$original" | xxd -r -p |
+    awk -v first="$1" 'BEGIN { RS = "\r\n|\r|\n"; ORS = "\r\n" }
+         { t = $0; gsub(/^ +| +$/, "", t); if (t == "") next; print n++ ? $0 : first }' | xxd -p
+}
+holds() { [ "$(xxd -p "$target")" = "$1" ] || { diff <(echo "$1" | xxd -r -p | xxd) <(xxd "$target") >&2; fail "file on disk differs"; }; }
+holds "$(saved_as '$pref::Audio::masterVolume = 0.25 ?;')"
+
+# Opened again and edited; meanwhile another program rewrites the file. Save & Exit asks
+# whether to write over that: No keeps the window and writes nothing, Yes saves.
+for clicks in 1 2 1; do  # the entry, opened; its first line
+  xdotool mousemove --window "$main" "$(px 900)" "$(px 120)" click --repeat $clicks --delay 60 1
+  sleep 1
+done
+click_at 10 2040 6600 285
+xdotool key ctrl+a
+xdotool type --delay 5 '$pref::Audio::masterVolume = 0.5;'
+click_at 4440 2520 2055 375  # Command2(0), Change
+outside=$(printf 'written by the game;\r\n' | tee "$target" | xxd -p)
+for answer in n y; do
+  click_at 4440 3000 2055 375  # Command3, Save & Exit
+  wait_window "Save Changes" >/dev/null
+  xdotool key alt+y
+  win=$(wait_window "File Changed")
+  shot file-changed
+  placed "File Changed"
+  import -window "$win" "$work/box.png"
+  reads "$work/box.png" "AudioPrefs.cs was changed by another program" "$(px 7500)x$(px 1500)+0+0"
+  still_open "File Changed"
+  xdotool key alt+$answer
+  gone "File Changed"
+  [ $answer = y ] && break
+  main=$(wait_window "Norvik2 - Prefs Editor ... AudioPrefs.cs")
+  holds "$outside"
+done
+wait_window "Success" >/dev/null
+xdotool key Return
 
 for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after the save"
 wait "$app_pid" || fail "the program ended with status $?"
 app_pid=""
-
-# Expected: the file's non-blank lines, the first replaced, each ended by CR LF.
-expected=$(printf '%s' "$original" | xxd -r -p |
-  awk 'BEGIN { RS = "\r\n|\r|\n"; ORS = "\r\n" }
-       { t = $0; gsub(/^ +| +$/, "", t); if (t == "") next
-         if (n++ == 0) print "$pref::Audio::masterVolume = 0.25 ?;"; else print $0 }' | xxd -p)
-actual=$(xxd -p "$target")
-[ "$actual" = "$expected" ] || { diff <(echo "$expected" | xxd -r -p | xxd) <(xxd "$target") >&2; fail "file on disk differs"; }
+holds "$(saved_as '$pref::Audio::masterVolume = 0.5;')"
 echo "edit road passed: $(wc -c <"$target") bytes written to $first"
