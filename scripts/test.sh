@@ -72,8 +72,10 @@ installed_copy() {
     echo "--- lintian (errors, warnings and hardening infos fail; infos shown)" &&
     lintian --fail-on error,warning --display-info build-package/norvik-prefs-editor_*.deb | tee build-package/lintian.txt &&
     ! grep -E '(^|: )hardening-' build-package/lintian.txt && echo "no errors, warnings or hardening infos" &&
+    # Control flow protection aside: the C library's start files on this release carry no
+    # mark of it, so no program linked here can have it (/bin/ls has none either).
     echo "--- hardening-check" &&
-    hardening-check "$stage/usr/bin/norvik-prefs-editor" &&
+    hardening-check --nocfprotection "$stage/usr/bin/norvik-prefs-editor" &&
     echo "--- end-to-end test of the installed copy" &&
     (trap 'chmod u+w "$stage/usr/bin"' EXIT
      chmod a-w "$stage/usr/bin" &&
