@@ -373,9 +373,7 @@ for answer in n y; do
   still_open "File Changed"
   xdotool key alt+$answer
   gone "File Changed"
-  [ $answer = y ] && break
-  main=$(wait_window "Norvik2 - Prefs Editor ... AudioPrefs.cs")
-  holds "$outside"
+  [ $answer = y ] || { main=$(wait_window "Norvik2 - Prefs Editor ... AudioPrefs.cs") && holds "$outside"; }
 done
 wait_window "Success" >/dev/null
 xdotool key Return
