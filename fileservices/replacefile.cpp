@@ -16,7 +16,8 @@ hostpath::HostPath TempName(NameView base, unsigned long long number) {
     FileMisc::ContentDigest digest;
     digest.Add(reinterpret_cast<const char*>(base.data()), base.size() * sizeof base[0]);
     std::string name = "norvik-";
-    for (std::uint64_t v = digest.Value(), i = 0; i < 16; ++i, v >>= 4) name += "0123456789abcdef"[v & 15];
+    for (std::uint64_t v = digest.Value(), i = 0; i < 16; ++i, v >>= 4)
+      name += "0123456789abcdef"[v & 15];
     stem = Ascii(name);
   }
   return Ascii(".") + stem + Ascii("." + std::to_string(number) + ".tmp");

@@ -75,9 +75,10 @@ bool TakeOver(HANDLE file, const ReplaceTarget& target) {
       SECURITY_DESCRIPTOR_CONTROL control = 0;
       DWORD revision = 0;
       GetSecurityDescriptorControl(descriptor, &control, &revision);
-      const SECURITY_INFORMATION what =
-          DACL_SECURITY_INFORMATION | ((control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION
-                                                                     : UNPROTECTED_DACL_SECURITY_INFORMATION);
+      const SECURITY_INFORMATION inheritance = (control & SE_DACL_PROTECTED)
+                                                   ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                   : UNPROTECTED_DACL_SECURITY_INFORMATION;
+      const SECURITY_INFORMATION what = DACL_SECURITY_INFORMATION | inheritance;
       SetSecurityInfo(file, SE_FILE_OBJECT, what, nullptr, nullptr, dacl, nullptr);
       LocalFree(descriptor);
     }
@@ -94,7 +95,9 @@ bool RenameOver(HANDLE file, const std::wstring& target) {
   info->RootDirectory = nullptr;
   info->FileNameLength = bytes;
   std::memcpy(info->FileName, target.data(), bytes);
-  return SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(buffer.size())) != 0;
+  // The buffer's last character stays zero: the name ends as the call wants it to.
+  return SetFileInformationByHandle(file, FileRenameInfo, info,
+                                    static_cast<DWORD>(buffer.size())) != 0;
 }
 
 }  // namespace
