@@ -53,7 +53,8 @@ fuzz_targets() {
 
 # Staged as the Debian package installs it (under /usr). The e2e test's user must not be
 # able to write the program's folder, also when this script runs as that folder's owner;
-# the write bit comes back afterwards, however the test ends, so build/ stays removable.
+# the write bit comes back afterwards, however the test ends, so build-package/ stays
+# removable.
 installed_copy() {
   local stage=$PWD/build-package/stage
   if [ -d "$stage" ]; then chmod -R u+w "$stage" && rm -rf "$stage"; fi
