@@ -1,5 +1,6 @@
 #include "ui/controls.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
@@ -49,4 +50,36 @@ TEST(TextBox, holdsOneLineOfItsCharacterSet_anAltChordTypesNothing) {
   box.setCursorPosition(1);
   box.insert(QString::fromUtf16(u"\U0001F600\U0001F600"));
   EXPECT_TRUE(box.Text() == QStringLiteral("a???\u00FFx?y") && box.cursorPosition() == 3);
+}
+
+// Enter and F2 are a click into the box, so the keyboard can start an edit; typing is
+// none. A reader clicks through the box's action and edits its text as typing does.
+TEST(TextBox, enterAndF2AreAClick_aReaderClicksAndEditsAsTypingDoes) {
+  QWidget window;
+  ui::TextBox box(&window), other(&window);
+  box.SetCharacterSet([](char32_t c) { return c <= 0xFF; });
+  window.show();
+  QSignalSpy clicks(&box, &ui::TextBox::Click);
+  for (const auto& [key, modifiers] : {std::pair{Qt::Key_A, Qt::NoModifier}, {Qt::Key_F2, Qt::ShiftModifier}, {Qt::Key_Return, Qt::ControlModifier},
+                                       {Qt::Key_F2, Qt::NoModifier}, {Qt::Key_Return, Qt::NoModifier}, {Qt::Key_Enter, Qt::KeypadModifier}})
+    QTest::keyClick(&box, key, modifiers);
+  EXPECT_TRUE(clicks.count() == 3 && box.Text() == "a");
+  QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(&box);
+  ASSERT_EQ(reader->role(), QAccessible::EditableText);
+  other.setFocus();
+  reader->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_TRUE(clicks.count() == 4 && window.focusWidget() == &box);
+  QAccessibleEditableTextInterface* edit = reader->editableTextInterface();
+  edit->replaceText(0, -1, QStringLiteral("wwx \u03A9"));
+  edit->insertText(99, QStringLiteral("\u00E9"));  // past the end: at the end
+  edit->deleteText(2, 3);
+  EXPECT_TRUE(box.Text() == QStringLiteral("ww ?\u00E9") && reader->textInterface()->text(1, 3) == "w ");
+  box.setCursorPosition(2);  // characters are placed from the cursor, on either side
+  for (int i = 0; i < 5; ++i) {
+    const QRect rect = reader->textInterface()->characterRect(i);
+    EXPECT_EQ(reader->textInterface()->offsetAtPoint(QPoint(rect.left() + rect.width() / 4, rect.center().y())), i) << i;
+  }
+  box.setReadOnly(true);
+  edit->insertText(0, QStringLiteral("no"));
+  EXPECT_TRUE(box.Text().startsWith(QStringLiteral("ww")) && reader->state().readOnly && reader->textInterface()->characterRect(5).isNull());
 }
