@@ -67,7 +67,8 @@ class ItemAccessible final : public QAccessibleInterface, public QAccessibleActi
   }
   void doAction(const QString& action) override {
     if (!isValid()) return;
-    if (action == pressAction()) list_->ClickItem(row_);
+    // UI Automation's Select asks for a toggle: for an item of this list, a click.
+    if (action == pressAction() || action == toggleAction()) list_->ClickItem(row_);
     else if (action == kDoubleClick) list_->DoubleClickItem(row_);
   }
 

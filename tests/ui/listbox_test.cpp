@@ -229,6 +229,8 @@ TEST_F(ListBoxTest, accessibleItems_areTheItemsAndFollowThem) {
     list->child(1)->actionInterface()->doAction("Double click");
   }
   EXPECT_TRUE(list_.ListIndex() == 1 && clicks.count() == 2 && doubles.count() == 1 && list_.focusWidget() == &list_);
+  list->child(0)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());  // UI Automation's Select
+  EXPECT_TRUE(list_.ListIndex() == 0 && clicks.count() == 3);
   list_.Clear();
   EXPECT_TRUE(list->childCount() == 0 && !QAccessible::accessibleInterface(b1) && !list->child(0));
   list_.AddItem(QStringLiteral("z"));
