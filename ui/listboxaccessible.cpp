@@ -62,9 +62,7 @@ class ItemAccessible final : public QAccessibleInterface, public QAccessibleActi
     if (!isValid() || !list_->isEnabled() || list_->SelectionLocked()) return {};
     return {pressAction(), kDoubleClick};
   }
-  QStringList keyBindingsForAction(const QString& action) const override {
-    return action == kDoubleClick ? QStringList{QStringLiteral("Return")} : QStringList{};
-  }
+  QStringList keyBindingsForAction(const QString&) const override { return {}; }
   void doAction(const QString& action) override {
     if (!isValid()) return;
     // UI Automation's Select asks for a toggle: for an item of this list, a click.

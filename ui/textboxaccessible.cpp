@@ -43,9 +43,6 @@ class TextBoxAccessible final : public QAccessibleWidget,
     if (box()->isEnabled()) names.prepend(pressAction());
     return names;
   }
-  QStringList keyBindingsForAction(const QString& action) const override {
-    return action == pressAction() ? QStringList{QStringLiteral("F2")} : QAccessibleWidget::keyBindingsForAction(action);
-  }
   void doAction(const QString& action) override {
     if (action == pressAction()) box()->ClickInto();
     else QAccessibleWidget::doAction(action);

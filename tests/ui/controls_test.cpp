@@ -74,12 +74,22 @@ TEST(TextBox, enterAndF2AreAClick_aReaderClicksAndEditsAsTypingDoes) {
   edit->insertText(99, QStringLiteral("\u00E9"));  // past the end: at the end
   edit->deleteText(2, 3);
   EXPECT_TRUE(box.Text() == QStringLiteral("ww ?\u00E9") && reader->textInterface()->text(1, 3) == "w ");
-  box.setCursorPosition(2);  // characters are placed from the cursor, on either side
+  QAccessibleTextInterface* text = reader->textInterface();
+  text->setSelection(0, 1, 3);
+  int start = 0, end = 0;
+  text->selection(0, &start, &end);
+  EXPECT_TRUE(box.selectedText() == "w " && start == 1 && end == 3 && text->selectionCount() == 1);
+  text->removeSelection(0);
+  text->setCursorPosition(2);  // characters are placed from the cursor, on either side
   for (int i = 0; i < 5; ++i) {
-    const QRect rect = reader->textInterface()->characterRect(i);
-    EXPECT_EQ(reader->textInterface()->offsetAtPoint(QPoint(rect.left() + rect.width() / 4, rect.center().y())), i) << i;
+    const QRect rect = text->characterRect(i);
+    EXPECT_EQ(text->offsetAtPoint(QPoint(rect.left() + rect.width() / 4, rect.center().y())), i) << i;
   }
+  const auto character = [&](auto at) { return (text->*at)(-2, QAccessible::CharBoundary, &start, &end); };  // -2: at the cursor
+  EXPECT_TRUE(character(&QAccessibleTextInterface::textBeforeOffset) == "w" && character(&QAccessibleTextInterface::textAtOffset) == " " &&
+              character(&QAccessibleTextInterface::textAfterOffset) == "?" && text->selectionCount() == 0);
   box.setReadOnly(true);
   edit->insertText(0, QStringLiteral("no"));
-  EXPECT_TRUE(box.Text().startsWith(QStringLiteral("ww")) && reader->state().readOnly && reader->textInterface()->characterRect(5).isNull());
+  const QAccessible::State state = reader->state();
+  EXPECT_TRUE(box.Text().startsWith(QStringLiteral("ww")) && state.readOnly && state.editable && state.selectableText && text->characterRect(5).isNull());
 }
