@@ -77,9 +77,12 @@ TEST(TextBox, enterAndF2AreAClick_aReaderClicksAndEditsAsTypingDoes) {
   QAccessibleTextInterface* text = reader->textInterface();
   text->setSelection(0, 1, 3);
   int start = 0, end = 0;
+  text->removeSelection(1);  // the box has one selection alone
   text->selection(0, &start, &end);
   EXPECT_TRUE(box.selectedText() == "w " && start == 1 && end == 3 && text->selectionCount() == 1);
   text->removeSelection(0);
+  text->selection(0, &start, &end);
+  EXPECT_TRUE(!box.hasSelectedText() && start == 0 && end == 0);
   text->setCursorPosition(2);  // characters are placed from the cursor, on either side
   for (int i = 0; i < 5; ++i) {
     const QRect rect = text->characterRect(i);
@@ -92,4 +95,7 @@ TEST(TextBox, enterAndF2AreAClick_aReaderClicksAndEditsAsTypingDoes) {
   edit->insertText(0, QStringLiteral("no"));
   const QAccessible::State state = reader->state();
   EXPECT_TRUE(box.Text().startsWith(QStringLiteral("ww")) && state.readOnly && state.editable && state.selectableText && text->characterRect(5).isNull());
+  box.setEnabled(false);  // no click, as with the mouse
+  reader->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_TRUE(reader->actionInterface()->actionNames().isEmpty() && clicks.count() == 4);
 }
