@@ -67,7 +67,6 @@ try:
     app.wait(20)
     saved = subprocess.run(["xxd", "-p", path], capture_output=True, text=True).stdout.replace("\n", "")
     if saved != "".join(line + "\r\n" for line in lines).encode("cp1252").hex(): sys.exit("FAIL: the file on disk holds\n" + bytes.fromhex(saved).decode("cp1252"))
-    print(f"saved: {len(saved) // 2} bytes in {first}")
 finally:
     app.kill(), xvfb.kill()
     shutil.rmtree(work)
