@@ -11,7 +11,7 @@
 #
 #   edit_road.sh [--installed|--wine|--wine-installed] [--scale PERCENT] [--keys] PROGRAM SAMPLE_DRIVE_C [SCREENSHOT_FOLDER]
 #
-# --keys: the edit is made with the keyboard alone (arrows, Tab, Enter, F2 and the
+# --keys: the edit is made with the keyboard alone (Space, arrows, Tab, Enter, F2 and the
 # buttons' access keys); the mouse is never moved.
 # --scale: the desktop scales by PERCENT (150: 144 dots per inch), the window with it.
 # --installed: PROGRAM runs where it is installed, as a user who cannot write its folder
