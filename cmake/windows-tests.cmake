@@ -62,10 +62,14 @@ if(windows_editor)
   add_test(NAME windows.e2e.editRoad_at150Percent
            COMMAND ${PROJECT_SOURCE_DIR}/tests/e2e/edit_road.sh --wine --scale 150
                    ${windows_build}/norvik-prefs-editor.exe ${PROJECT_SOURCE_DIR}/examples/drive_c)
+  # ... and with the keyboard alone.
+  add_test(NAME windows.e2e.keyboardRoad_savesTheEditedFileByteForByte
+           COMMAND ${PROJECT_SOURCE_DIR}/tests/e2e/edit_road.sh --wine --keys
+                   ${windows_build}/norvik-prefs-editor.exe ${PROJECT_SOURCE_DIR}/examples/drive_c)
   list(APPEND windows_tests windows.editor_tests windows.e2e.editRoad_savesTheEditedFileByteForByte
-       windows.e2e.editRoad_at150Percent)
+       windows.e2e.editRoad_at150Percent windows.e2e.keyboardRoad_savesTheEditedFileByteForByte)
   set_tests_properties(windows.e2e.editRoad_savesTheEditedFileByteForByte windows.e2e.editRoad_at150Percent
-                       PROPERTIES RESOURCE_LOCK display)
+                       windows.e2e.keyboardRoad_savesTheEditedFileByteForByte PROPERTIES RESOURCE_LOCK display)
 endif()
 set_tests_properties(windows.prefix PROPERTIES FIXTURES_SETUP wine)
 set_tests_properties(${windows_tests} PROPERTIES FIXTURES_REQUIRED wine)

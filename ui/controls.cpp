@@ -1,5 +1,7 @@
 #include "ui/controls.h"
 
+#include "ui/textboxaccessible.h"
+
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPalette>
@@ -94,6 +96,7 @@ class LineValidator final : public QValidator {
 };
 
 TextBox::TextBox(QWidget* parent) : QLineEdit(parent) {
+  InstallTextBoxAccessibility();
   // QLineEdit keeps only the first 32767 characters of a text by default; a longer line
   // would lose its end on a commit.
   setMaxLength(std::numeric_limits<int>::max());
@@ -120,7 +123,31 @@ void TextBox::keyPressEvent(QKeyEvent* event) {
     event->ignore();
     return;
   }
+  const int key = event->key();
+  if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F2) &&
+      (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    ClickInto();
+    return;
+  }
   QLineEdit::keyPressEvent(event);
+}
+
+void TextBox::ClickInto() {
+  if (!isEnabled()) return;
+  setFocus(Qt::MouseFocusReason);
+  emit Click();
+}
+
+// Measured from the cursor, the one place of the line whose position the box tells.
+QRect TextBox::CharacterRect(int offset) const {
+  const QString line = text();
+  if (offset < 0 || offset >= line.size()) return {};
+  const int cursor = cursorPosition();
+  const QFontMetrics metrics(font());
+  const int gap = metrics.horizontalAdvance(line.mid(std::min(offset, cursor), std::abs(offset - cursor)));
+  const QRect caret = cursorRect();
+  const int x = caret.center().x() + (offset < cursor ? -gap : gap);
+  return {mapToGlobal(QPoint(x, caret.top())), QSize(metrics.horizontalAdvance(line.mid(offset, 1)), caret.height())};
 }
 
 void TextBox::SetColors(const QColor& back, const QColor& fore) {

@@ -56,7 +56,8 @@ class Label final : public QLabel {
 };
 
 // A one-line text box. It holds one line: a CR or LF that reaches it (pasted text)
-// cuts the text there. An Alt chord never types into it.
+// cuts the text there. An Alt chord never types into it. Enter and F2 are a click into
+// it, for whoever works without a mouse; typing is none.
 class TextBox final : public QLineEdit {
   Q_OBJECT
  public:
@@ -67,6 +68,11 @@ class TextBox final : public QLineEdit {
   // From here on every character that `holds` refuses becomes '?' as it enters the box
   // (typed, pasted, dropped or set), a surrogate pair counting as one character.
   void SetCharacterSet(std::function<bool(char32_t)> holds);
+  // What a click into the box does: it takes the focus and Click runs (not while it is
+  // disabled).
+  void ClickInto();
+  // Where character `offset` is drawn, in screen coordinates; empty outside the text.
+  QRect CharacterRect(int offset) const;
  signals:
   void Click();
 

@@ -451,8 +451,28 @@ void ListBox::SetListIndex(int index) {
 
 QString ListBox::Text() const { return List(listIndex_); }
 
+bool ListBox::ClickItem(int row) {
+  if (!isEnabled() || SelectionLocked() || row < 0 || row >= ListCount()) return false;
+  SetFocus();
+  SetListIndex(row);
+  emit Click();
+  return true;
+}
+
+// The click comes first, as it does with the mouse: whatever the text box was given
+// since, it holds this item again when DblClick runs.
+void ListBox::DoubleClickItem(int row) {
+  if (ClickItem(row)) emit DblClick();
+}
+
 // Selecting with the keyboard is a click as well.
 void ListBox::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    const QModelIndex current = currentIndex();
+    DoubleClickItem(current.isValid() ? current.row() : 0);
+    return;
+  }
   const int before = listIndex_;
   QAbstractItemView::keyPressEvent(event);
   if (listIndex_ != before && listIndex_ >= 0) emit Click();

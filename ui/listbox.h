@@ -7,7 +7,9 @@
 //   - inserting an item at or before the selected item moves the selection with it;
 //   - removing the selected item leaves nothing selected (Qt's views would select a
 //     neighbour instead, so the box keeps its own selection index).
-// Click runs whenever the user selects an item, with the mouse or the keyboard.
+// Click runs whenever the user selects an item, with the mouse or the keyboard. Enter
+// on the current item (the first while none is current, where the focus frame stands)
+// is its double click: a Click, then a DblClick.
 
 #include "ui/itemstore.h"
 
@@ -80,6 +82,13 @@ class ListBox final : public QAbstractItemView {
   void SetFocus() { setFocus(Qt::OtherFocusReason); }
   // While locked the list scrolls but takes no selection from the mouse or the keys.
   void SetSelectionLocked(bool locked) { setSelectionMode(locked ? NoSelection : SingleSelection); }
+  bool SelectionLocked() const { return selectionMode() == NoSelection; }
+
+  // What a click on item `row` does: the list takes the focus, the item is selected and
+  // Click runs; a double click then runs DblClick. Nothing while the list is disabled
+  // or locked. False when nothing was done.
+  bool ClickItem(int row);
+  void DoubleClickItem(int row);
 
   // QAbstractItemView
   QRect visualRect(const QModelIndex& index) const override;

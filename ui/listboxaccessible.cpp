@@ -9,7 +9,11 @@ namespace ui {
 
 namespace {
 
-class ItemAccessible final : public QAccessibleInterface {
+// An item's click and double click, as a screen reader offers them ("Press" is also
+// what UI Automation's Invoke runs).
+const QString kDoubleClick = QStringLiteral("Double click");
+
+class ItemAccessible final : public QAccessibleInterface, public QAccessibleActionInterface {
  public:
   ItemAccessible(ListBox* list, int row) : list_(list), row_(row) {}
   int row() const { return row_; }
@@ -49,6 +53,21 @@ class ItemAccessible final : public QAccessibleInterface {
     state.invisible = !list_->viewport()->rect().intersects(list_->visualRect(index()));
     state.offscreen = state.invisible;
     return state;
+  }
+
+  void* interface_cast(QAccessible::InterfaceType type) override {
+    return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+  }
+  QStringList actionNames() const override {
+    if (!isValid() || !list_->isEnabled() || list_->SelectionLocked()) return {};
+    return {pressAction(), kDoubleClick};
+  }
+  QStringList keyBindingsForAction(const QString&) const override { return {}; }
+  void doAction(const QString& action) override {
+    if (!isValid()) return;
+    // UI Automation's Select asks for a toggle: for an item of this list, a click.
+    if (action == pressAction() || action == toggleAction()) list_->ClickItem(row_);
+    else if (action == kDoubleClick) list_->DoubleClickItem(row_);
   }
 
  private:

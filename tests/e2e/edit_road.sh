@@ -10,8 +10,10 @@
 # not written over unasked. It checks the settings file and the prefs file on disk byte
 # for byte.
 #
-#   edit_road.sh [--installed|--wine|--wine-installed] [--scale PERCENT] PROGRAM SAMPLE_DRIVE_C [SCREENSHOT_FOLDER]
+#   edit_road.sh [--installed|--wine|--wine-installed] [--scale PERCENT] [--keys] PROGRAM SAMPLE_DRIVE_C [SCREENSHOT_FOLDER]
 #
+# --keys: the edit is made with the keyboard alone (Space, arrows, Tab, Enter, F2 and the
+# buttons' access keys); the mouse is never moved.
 # --scale: the desktop scales by PERCENT (150: 144 dots per inch), the window with it.
 # --installed: PROGRAM runs where it is installed, as a user who cannot write its folder
 # (nobody, when run as root) with a home of its own; the sample is drive g: of that home's
@@ -31,6 +33,8 @@ case $mode in --installed | --wine | --wine-installed) shift ;; *) mode="" ;; es
 [[ $mode == --wine* ]] && on_wine=yes || on_wine=""
 scale=100
 [ "${1:-}" = --scale ] && { scale=$2; shift 2; }
+by_keys=""
+[ "${1:-}" = --keys ] && { by_keys=yes; shift; }
 program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")  # it runs from /
 sample=$2
 shots=${3:-}
@@ -156,11 +160,16 @@ wait_window() {
 # Twips to the screen's pixels: 15 twips a pixel at 100 %.
 px() { echo $(( ($1 * scale + 750) / 1500 )); }
 
-# A click at the centre of a control, given as the table gives it: left, top, width and
-# height in twips within the window.
+# A click (or $5 clicks) at the centre of a control, given as the table gives it: left,
+# top, width and height in twips within the window.
 click_at() {
-  xdotool mousemove --window "$main" "$(px $(($1 + $3 / 2)))" "$(px $(($2 + $4 / 2)))" click 1
+  xdotool mousemove --window "$main" "$(px $(($1 + $3 / 2)))" "$(px $(($2 + $4 / 2)))" click --repeat "${5:-1}" --delay 60 1
   sleep 0.3
+}
+
+# One step of the edit: the keys $1 with --keys, else the click of click_at's arguments.
+act() {
+  if [ -n "$by_keys" ]; then xdotool key --delay 150 $1; sleep 0.3; else shift; click_at "$@"; fi
 }
 
 # Fails unless the control's rectangle in the window's picture shows colour $6 (#RRGGBB),
@@ -279,9 +288,11 @@ shows Label1 960 2760 1935 375 '#FF0000'
 shows Label2 1080 3000 1815 255 '#C00000'
 shows Label4 120 3240 1215 255 '#000000'
 shows Image2 120 2520 780 525 12
-click_at 0 2520 2295 855  # Label3, where nothing else lies over it
-for _ in $(seq 200); do [ -s "$work/opened/address" ] && break; sleep 0.1; done  # Wine starts its browser first
-[ "$(cat "$work/opened/address" 2>/dev/null)" = https://stormwarden.example/ ] || fail "the credit corner opened nothing"
+if [ -z "$by_keys" ]; then  # no key reaches the credit corner
+  click_at 0 2520 2295 855  # Label3, where nothing else lies over it
+  for _ in $(seq 200); do [ -s "$work/opened/address" ] && break; sleep 0.1; done  # Wine starts its browser first
+  [ "$(cat "$work/opened/address" 2>/dev/null)" = https://stormwarden.example/ ] || fail "the credit corner opened nothing"
+fi
 ini=$(tr -d '\r' <"$settings" 2>/dev/null) || fail "no settings file at $settings"
 [ "$ini" = "[NorvikFolder]"$'\n'"Norvik2=$letter:\\vandrel\\norvik2\\gamedata" ] || fail "settings file holds: $ini"
 
@@ -290,10 +301,10 @@ first=client/audio/AudioPrefs.cs
 target="$drive/vandrel/norvik2/gamedata/$first"
 original=$(xxd -p "$target")
 
-# Double-click the first entry (the list starts at the top left of the window).
-xdotool mousemove --window "$main" "$(px 900)" "$(px 120)" click 1
-sleep 0.3
-xdotool mousemove --window "$main" "$(px 900)" "$(px 120)" click --repeat 2 --delay 60 1
+# Double-click the first entry (the list starts at the top left of the window, and has
+# the focus: Space selects the item its frame stands on).
+act space 0 0 1800 240
+act Return 0 0 1800 240 2
 sleep 1
 title=$(xdotool getwindowname "$main")
 [ "$title" = "Norvik2 - Prefs Editor ... AudioPrefs.cs" ] || fail "caption is '$title'"
@@ -301,13 +312,13 @@ shot file-open
 
 # Click the first line, click into the text box; Cancel, then again, and type a line
 # without ";" that holds a character the code page lacks; Change.
-xdotool mousemove --window "$main" "$(px 900)" "$(px 120)" click 1
-sleep 0.3
+act Down 0 0 1800 240
 import -window "$main" "$work/window.png"
 shows LineNfile_txt 10 2040 6600 285 '#8080FF'
-click_at 10 2040 6600 285
-click_at 2400 2520 2055 375  # Command2(1), Cancel
-click_at 10 2040 6600 285
+act "Tab F2" 10 2040 6600 285
+shot editing
+act alt+a 2400 2520 2055 375  # Command2(1), Cancel
+act "Tab Return" 10 2040 6600 285
 xdotool key ctrl+a
 xdotool type --delay 5 '$pref::Audio::masterVolume = 0.25 '
 xdotool key Greek_OMEGA
@@ -315,7 +326,7 @@ sleep 0.5
 shot typed
 import -window "$main" "$work/window.png"
 reads "$work/window.png" '$pref::Audio' "$(px 6600)x$(px 285)+$(px 10)+$(px 2040)" 15
-click_at 4440 2520 2055 375  # Command2(0), Change
+act alt+c 4440 2520 2055 375  # Command2(0), Change
 wait_window "Syntax Error" >/dev/null
 shot syntax-error
 placed "Syntax Error"
@@ -324,13 +335,13 @@ gone "Syntax Error"
 
 # Reload asks first; Yes saves and shows the file list again.
 main=$(wait_window "Norvik2 - Prefs Editor ... AudioPrefs.cs")
-click_at 4440 3000 2055 375  # Command3, Save & Exit: Escape answers Cancel and nothing ends
+act alt+s 4440 3000 2055 375  # Command3, Save & Exit: Escape answers Cancel and nothing ends
 wait_window "Save Changes" >/dev/null
 placed "Save Changes"
 xdotool key Escape
 gone "Save Changes"
 main=$(wait_window "Norvik2 - Prefs Editor ... AudioPrefs.cs")
-click_at 2400 3000 2055 375  # Command1, Reload Prefs
+act alt+r 2400 3000 2055 375  # Command1, Reload Prefs
 wait_window "Save Changes" >/dev/null
 shot save-changes
 still_open "Save Changes"
@@ -348,39 +359,44 @@ saved_as() {
          { t = $0; gsub(/^ +| +$/, "", t); if (t == "") next; print n++ ? $0 : first }' | xxd -p
 }
 holds() { [ "$(xxd -p "$target")" = "$1" ] || { diff <(echo "$1" | xxd -r -p | xxd) <(xxd "$target") >&2; fail "file on disk differs"; }; }
-holds "$(saved_as '$pref::Audio::masterVolume = 0.25 ?;')"
-
-# Opened again and edited; meanwhile another program rewrites the file. Save & Exit asks
-# whether to write over that: No keeps the window and writes nothing, Yes saves.
-for clicks in 1 2 1; do  # the entry, opened; its first line
-  xdotool mousemove --window "$main" "$(px 900)" "$(px 120)" click --repeat $clicks --delay 60 1
-  sleep 1
-done
-click_at 10 2040 6600 285
-xdotool key ctrl+a
-xdotool type --delay 5 '$pref::Audio::masterVolume = 0.5;'
-click_at 4440 2520 2055 375  # Command2(0), Change
-outside=$(printf 'written by the game;\r\n' | tee "$target" | xxd -p)
-for answer in n y; do
-  click_at 4440 3000 2055 375  # Command3, Save & Exit
-  wait_window "Save Changes" >/dev/null
-  xdotool key alt+y
-  win=$(wait_window "File Changed")
-  shot file-changed
-  placed "File Changed"
-  import -window "$win" "$work/box.png"
-  reads "$work/box.png" "AudioPrefs.cs was changed by another program" "$(px 7500)x$(px 1500)+0+0"
-  still_open "File Changed"
-  xdotool key alt+$answer
-  gone "File Changed"
-  [ $answer = y ] || { main=$(wait_window "Norvik2 - Prefs Editor ... AudioPrefs.cs") && holds "$outside"; }
-done
-wait_window "Success" >/dev/null
-xdotool key Return
+final='$pref::Audio::masterVolume = 0.25 ?;'
+holds "$(saved_as "$final")"
+if [ -n "$by_keys" ]; then
+  act alt+s 4440 3000 2055 375  # Command3, Save & Exit, with nothing left to save
+else
+  # Opened again and edited; meanwhile another program rewrites the file. Save & Exit asks
+  # whether to write over that: No keeps the window and writes nothing, Yes saves.
+  for clicks in 1 2 1; do  # the entry, opened; its first line
+    xdotool mousemove --window "$main" "$(px 900)" "$(px 120)" click --repeat $clicks --delay 60 1
+    sleep 1
+  done
+  click_at 10 2040 6600 285
+  xdotool key ctrl+a
+  xdotool type --delay 5 '$pref::Audio::masterVolume = 0.5;'
+  click_at 4440 2520 2055 375  # Command2(0), Change
+  outside=$(printf 'written by the game;\r\n' | tee "$target" | xxd -p)
+  for answer in n y; do
+    click_at 4440 3000 2055 375  # Command3, Save & Exit
+    wait_window "Save Changes" >/dev/null
+    xdotool key alt+y
+    win=$(wait_window "File Changed")
+    shot file-changed
+    placed "File Changed"
+    import -window "$win" "$work/box.png"
+    reads "$work/box.png" "AudioPrefs.cs was changed by another program" "$(px 7500)x$(px 1500)+0+0"
+    still_open "File Changed"
+    xdotool key alt+$answer
+    gone "File Changed"
+    [ $answer = y ] || { main=$(wait_window "Norvik2 - Prefs Editor ... AudioPrefs.cs") && holds "$outside"; }
+  done
+  wait_window "Success" >/dev/null
+  xdotool key Return
+  final='$pref::Audio::masterVolume = 0.5;'
+fi
 
 for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after the save"
 wait "$app_pid" || fail "the program ended with status $?"
 app_pid=""
-holds "$(saved_as '$pref::Audio::masterVolume = 0.5;')"
-echo "edit road passed: $(wc -c <"$target") bytes written to $first"
+holds "$(saved_as "$final")"
+echo "edit road ${by_keys:+by keys }passed: $(wc -c <"$target") bytes written to $first"

@@ -1,8 +1,9 @@
 #!/usr/bin/python3
-# The built program as a screen reader sees it: through AT-SPI (run on a private D-Bus
-# session) the list's children are the file entries, then the lines of the file opened;
-# a click selects the child clicked, the text box reads the selected line, and a commit
-# shows the new line in the old one's place.
+# The built program as a screen reader sees and drives it, through AT-SPI (run on a
+# private D-Bus session) alone: the list's children are the file entries, then the lines
+# of the file opened by an entry's double click action; a line's click action selects it,
+# the text box reads it, the box's click action starts the edit, its text is set, and a
+# commit shows the new line in the old one's place; Save & Exit and Yes write the file.
 #   dbus-run-session -- screen_reader.py PROGRAM SAMPLE_DRIVE_C
 import fnmatch, os, re, shutil, subprocess, sys, tempfile, time
 import pyatspi
@@ -30,33 +31,42 @@ def named(role, name):
         if program and program.name == "norvik-prefs-editor":
             return pyatspi.findDescendant(program, lambda a: a.getRole() == role and a.name == name)
 
-def click(item, times=1):
-    x, y, w, h = item.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    subprocess.run(["xdotool", "mousemove", str(x + w // 2), str(y + h // 2), "click", "--repeat", str(times), "--delay", "60", "1"], env=env)
+def act(what, name, role=pyatspi.ROLE_PUSH_BUTTON):  # runs the action `name` of `what` (a button's name, or an accessible)
+    item = until(f"no {what}", lambda: named(role, what)) if isinstance(what, str) else what
+    names = [item.queryAction().getName(i) for i in range(item.queryAction().nActions)]
+    if name not in names: sys.exit(f"FAIL: {item.name} offers {names}, not {name}")
+    item.queryAction().doAction(names.index(name))
 
 def children(expected, what):
     names = until(what, lambda: (n := [c.name for c in lst]) == expected and n or None)
     print(f"{what}: {len(names)} children of role {set(c.getRoleName() for c in lst)}:", *names, sep="\n  ")
 
 try:
-    until("no Yes in the disclaimer", lambda: named(pyatspi.ROLE_PUSH_BUTTON, "Yes")).queryAction().doAction(0)
+    act("Yes", "Press")
     lst = until("no list", lambda: named(pyatspi.ROLE_LIST, "Prefs files and lines"))
     game = work + "/c/vandrel/norvik2/gamedata"
     entries = [os.path.relpath(os.path.join(d, f), game).replace("/", "\\") for d, _, fs in os.walk(game) for f in fs]
     children(sorted(["... " + e for e in entries if fnmatch.fnmatchcase(e, "*Prefs.cs")], key=str.lower), "file entries")
     first = lst[0].name[4:]
-    click(lst[0]), click(lst[0], 2)
-    raw = open(os.path.join(game, first.replace("\\", "/")), "rb").read().decode("cp1252")
+    act(lst[0], "Double click")
+    path = os.path.join(game, first.replace("\\", "/"))
+    raw = open(path, "rb").read().decode("cp1252")
     lines = [line for line in re.split(r"\r\n|\r|\n", raw) if line.strip(" ")]
     children(lines, "lines of " + first)
-    click(lst[1])
+    act(lst[1], "Press")
     until("the clicked child is not the one selected", lambda: [c.getState().contains(pyatspi.STATE_SELECTED) for c in lst][:3] == [False, True, False] or None)
     box = named(pyatspi.ROLE_TEXT, "Selected line")
     until("the text box does not read the selected line", lambda: box.queryText().getText(0, -1) == lines[1] or None)
-    click(box)
-    subprocess.run(["xdotool", "key", "ctrl+a", "type", "$x = 1;"], env=env)
-    named(pyatspi.ROLE_PUSH_BUTTON, "Change").queryAction().doAction(0)
-    children(lines[:1] + ["$x = 1;"] + lines[2:], "after the commit")
+    act(box, "Press")
+    until("the click into the box started no edit", lambda: named(pyatspi.ROLE_PUSH_BUTTON, "Change").getState().contains(pyatspi.STATE_SENSITIVE) or None)
+    box.queryEditableText().setTextContents("$x = 1;")
+    act("Change", "Press")
+    lines[1] = "$x = 1;"
+    children(lines, "after the commit")
+    act("Save  &  Exit", "Press"), act("Yes", "Press"), act("OK", "Press")
+    app.wait(20)
+    saved = subprocess.run(["xxd", "-p", path], capture_output=True, text=True).stdout.replace("\n", "")
+    if saved != "".join(line + "\r\n" for line in lines).encode("cp1252").hex(): sys.exit("FAIL: the file on disk holds\n" + bytes.fromhex(saved).decode("cp1252"))
 finally:
     app.kill(), xvfb.kill()
     shutil.rmtree(work)

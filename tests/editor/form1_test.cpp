@@ -46,6 +46,13 @@ const Scenario kScenarios[] = {
       // against one it holds beyond Latin-1 (the euro sign) being lost.
       "click 2", "box", "type $\xCE\xA9\xE2\x82\xAC = 1;", "change", "text=$?\xE2\x82\xAC = 1;", "save",
       "file=ClientPrefs.cs:$x = 1; ;\r\n  $b = \"x y\";  \r\n$?\x80 = 1;\r\n$a = 9;\r\n... mods\\AiPrefs.cs\r\n$z = 2;\r\n"}},
+    // Without a mouse: Enter opens the current entry (its click first, whatever the box held)
+    // and does nothing on a line; Enter or F2 in the box starts editing, typing does not;
+    // a screen reader's clicks run the same handlers.
+    {"keyboardAndScreenReader_runTheClickHandlers",
+     {"key list Down", "text=... ClientPrefs.cs", "type x", "key list Return", "caption=ClientPrefs.cs", "key list Down", "key list Return",
+      kLines, "text=$a = 1;", "type $a = 3;", "editing=0", "key box F2", "editing=1", "cancel", "act 1", "text=  $b = \"x y\";  ",
+      "act box", "editing=1", "type $b;", "change", "act 1 Double click", "act 0 Double click", "items=$a = 1;|$b;|\t|$a = 1;|... mods\\AiPrefs.cs|$z = 2;"}},
     // Guards against a commit in the file list counting as an edit of a file.
     {"editingNeedsASelectedLineAndNoEntryInTheBox",
      {"click 0", "box", "editing=0", "type renamed;", "box", "editing=1", "change", "items=renamed;|... mods\\AiPrefs.cs",

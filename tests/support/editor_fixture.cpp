@@ -1,5 +1,8 @@
 #include "support/editor_fixture.h"
 
+#include <QAccessible>
+#include <QTest>
+
 #include <fstream>
 #include <map>
 
@@ -25,6 +28,9 @@ void EditorFixture::Run(const std::vector<std::string>& steps) {
     else if (word == "dbl") f.List1_DblClick();
     else if (word == "open") Run({"click " + std::to_string(items().indexOf(QStringLiteral("... ") + text)), "dbl"});
     else if (word == "box") f.LineNfile_txt_Click();
+    else if (word == "key") QTest::keyClick(text.startsWith(u'b') ? static_cast<QWidget*>(f.LineNfile_txt) : f.List1, QKeySequence(text.section(u' ', 1))[0].key());
+    else if (word == "act") (text.startsWith(u'b') ? QAccessible::queryAccessibleInterface(f.LineNfile_txt) : QAccessible::queryAccessibleInterface(f.List1)->child(text.section(u' ', 0, 0).toInt()))
+        ->actionInterface()->doAction(text.contains(u' ') ? text.section(u' ', 1) : QAccessibleActionInterface::pressAction());
     else if (word == "type") f.LineNfile_txt->SetText(text);
     else if (word == "change" || word == "cancel") f.Command2_Click(word == "cancel");
     else if (word == "reload") f.Command1_Click();

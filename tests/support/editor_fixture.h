@@ -60,6 +60,7 @@ class EditorFixture : public DriveFixture {
   //   game X (the game on drive X, with sub/XPrefs.cs), ini BYTES|folder (the settings
   //   file), typed TEXT ("typed" alone: Cancel; {tmp} is the throw-away folder), start
   //   (the start-up, then the window is shown unless it ends the program), click N, dbl, open ENTRY (click and double click), box (click into the text box),
+  //   key list|box KEY (a key pressed in List1 or the text box), act N [ACTION]|box (a screen reader's action, "Press" by default, on item N or the box),
   //   type TEXT, change, cancel, reload, exit, close (the title bar), save, readonly FILE,
   //   locked FILE (held open without sharing, until unlock; Windows), outside|renamed FILE:BYTES,
   //   touch FILE, remove FILE (another program's doing)

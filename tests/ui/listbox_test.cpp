@@ -69,15 +69,21 @@ TEST_F(ListBoxTest, mouseAndKeys_selectAndClick_unlessLocked) {
   QTest::mouseMove(list_.viewport(), rowRect(2).center());  // a drag is one Click, where it ends
   QTest::mouseRelease(list_.viewport(), Qt::LeftButton, {}, rowRect(2).center());
   EXPECT_TRUE(list_.ListIndex() == 2 && clicks.count() == 1);
-  const std::tuple<Qt::Key, int, int> keys[] = {
-      {Qt::Key_Down, 3, 2}, {Qt::Key_Up, 2, 3}, {Qt::Key_Home, 0, 4}, {Qt::Key_Up, 0, 4},
-      {Qt::Key_End, 59, 5}, {Qt::Key_Down, 59, 5}, {Qt::Key_Up, 58, 6}, {Qt::Key_PageDown, 59, 7},
-      {Qt::Key_Left, 59, 7}, {Qt::Key_Home, 0, 8},
+  // Enter is a double click on the current item, a click first (on the first item while
+  // none is current); with Ctrl it is none.
+  const std::tuple<Qt::Key, int, int, int, Qt::KeyboardModifiers> keys[] = {
+      {Qt::Key_Down, 3, 2, 0, {}}, {Qt::Key_Up, 2, 3, 0, {}}, {Qt::Key_Return, 2, 4, 1, {}}, {Qt::Key_Home, 0, 5, 1, {}},
+      {Qt::Key_Up, 0, 5, 1, {}}, {Qt::Key_End, 59, 6, 1, {}}, {Qt::Key_Down, 59, 6, 1, {}}, {Qt::Key_Up, 58, 7, 1, {}},
+      {Qt::Key_PageDown, 59, 8, 1, {}}, {Qt::Key_Left, 59, 8, 1, {}}, {Qt::Key_Return, 59, 8, 1, Qt::ControlModifier},
+      {Qt::Key_Enter, 59, 9, 2, Qt::KeypadModifier}, {Qt::Key_Home, 0, 10, 2, {}},
   };
-  for (const auto& [key, row, clicksSoFar] : keys) {
-    QTest::keyClick(&list_, key);
-    EXPECT_TRUE(list_.ListIndex() == row && clicks.count() == clicksSoFar && inView(row)) << key;
+  for (const auto& [key, row, clicksSoFar, doublesSoFar, modifiers] : keys) {
+    QTest::keyClick(&list_, key, modifiers);
+    EXPECT_TRUE(list_.ListIndex() == row && clicks.count() == clicksSoFar && doubles.count() == doublesSoFar && inView(row)) << key;
   }
+  list_.SetListIndex(-1);
+  QTest::keyClick(&list_, Qt::Key_Return);
+  EXPECT_TRUE(list_.ListIndex() == 0 && clicks.count() == 11 && doubles.count() == 3);
   // A page down goes to the last row still in view, a page up back to the first.
   QTest::keyClick(&list_, Qt::Key_PageDown);
   const int page = list_.ListIndex();
@@ -89,11 +95,12 @@ TEST_F(ListBoxTest, mouseAndKeys_selectAndClick_unlessLocked) {
   list_.SetSelectionLocked(true);
   QTest::mouseClick(list_.viewport(), Qt::LeftButton, {}, rowRect(page + 1).center());
   QTest::keyClick(&list_, Qt::Key_Down);
+  QTest::keyClick(&list_, Qt::Key_Return);
   EXPECT_EQ(list_.ListIndex(), -1);
   list_.SetSelectionLocked(false);
   QTest::mouseClick(list_.viewport(), Qt::LeftButton, {}, rowRect(page).center());
   QTest::mouseDClick(list_.viewport(), Qt::LeftButton, {}, rowRect(page).center());
-  EXPECT_EQ(doubles.count(), 1);
+  EXPECT_EQ(doubles.count(), 4);
 }
 
 // Rows lie one below the other, as wide as the view or the widest item; the scroll bars
@@ -220,6 +227,19 @@ TEST_F(ListBoxTest, accessibleItems_areTheItemsAndFollowThem) {
   list_.RemoveItem(0);
   const QPoint centre = list_.viewport()->mapToGlobal(rowRect(0).center());
   EXPECT_TRUE(list->childAt(centre.x(), centre.y()) == QAccessible::accessibleInterface(b1) && list->child(0)->rect().contains(centre));
+  // An item's click and double click, for readers that click for the user.
+  QSignalSpy clicks(&list_, &ui::ListBox::Click), doubles(&list_, &ui::ListBox::DblClick);
+  for (const bool usable : {false, true}) {
+    list_.setEnabled(usable);
+    QAccessibleActionInterface* actions = list->child(2)->actionInterface();
+    EXPECT_EQ(actions->actionNames(), usable ? QStringList({QAccessibleActionInterface::pressAction(), "Double click"}) : QStringList());
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_TRUE(list_.ListIndex() == (usable ? 2 : -1) && clicks.count() == usable);
+    list->child(1)->actionInterface()->doAction("Double click");
+  }
+  EXPECT_TRUE(list_.ListIndex() == 1 && clicks.count() == 2 && doubles.count() == 1 && list_.focusWidget() == &list_);
+  list->child(0)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());  // UI Automation's Select
+  EXPECT_TRUE(list_.ListIndex() == 0 && clicks.count() == 3);
   list_.Clear();
   EXPECT_TRUE(list->childCount() == 0 && !QAccessible::accessibleInterface(b1) && !list->child(0));
   list_.AddItem(QStringLiteral("z"));
