@@ -35,7 +35,7 @@ sample=$2
 shots=${3:-}
 
 wine=$(PATH=$PATH:/usr/lib/wine command -v wine64 wine | head -n 1) || wine=""
-tools=(Xvfb openbox xmessage xdotool xmodmap xprop xwininfo import convert tesseract)
+tools=(Xvfb openbox xmessage xdotool xmodmap xprop xwininfo import convert tesseract xxd)
 [ -n "$on_wine" ] && tools+=("${wine:-wine64}")
 for tool in "${tools[@]}"; do
   command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }
