@@ -75,6 +75,10 @@ if [ -z "$version" ]; then
   exit 1
 fi
 upstream=${version%%+*}
+if dpkg --compare-versions "$upstream" lt 6.4; then
+  echo "qt-windows: qt6-base-dev is $upstream; the editor needs Qt 6.4 at least" >&2
+  exit 1
+fi
 
 # What is left out (the Windows style plugin needs the table view). dynamicgl and
 # directwrite3 go with opengl and direct2d: left on, the windows platform plugin fails to
