@@ -37,9 +37,7 @@ shots=${3:-}
 wine=$(PATH=$PATH:/usr/lib/wine command -v wine64 wine | head -n 1) || wine=""
 tools=(Xvfb openbox xmessage xdotool xmodmap xprop xwininfo import convert tesseract xxd)
 [ -n "$on_wine" ] && tools+=("${wine:-wine64}")
-for tool in "${tools[@]}"; do
-  command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }
-done
+for tool in "${tools[@]}"; do command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }; done
 
 work=$(mktemp -d)
 xvfb_pid=""
@@ -157,10 +155,7 @@ px() { echo $(( ($1 * scale + 750) / 1500 )); }
 
 # A click at the centre of a control, given as the table gives it: left, top, width and
 # height in twips within the window.
-click_at() {
-  xdotool mousemove --window "$main" "$(px $(($1 + $3 / 2)))" "$(px $(($2 + $4 / 2)))" click 1
-  sleep 0.3
-}
+click_at() { xdotool mousemove --window "$main" "$(px $(($1 + $3 / 2)))" "$(px $(($2 + $4 / 2)))" click 1; sleep 0.3; }
 
 # Fails unless the control's rectangle in the window's picture shows colour $6 (#RRGGBB),
 # or at least $6 colours when it is a number.
@@ -237,6 +232,9 @@ placed() {
   reads "$work/screen.png" "$1" "${w}x$t+$x+$y" 75
 }
 
+# Waits for the box titled $1, takes picture $2 of the screen, and checks where the box stands.
+box() { wait_window "$1" >/dev/null; shot "$2"; placed "$1"; }
+
 # Waits until the box answered is gone (a busy machine may take a moment to close it).
 gone() { for _ in $(seq 100); do xdotool search --onlyvisible --name "^$1\$" >/dev/null || return 0; sleep 0.1; done; fail "'$1' stayed open"; }
 
@@ -256,9 +254,7 @@ still_open Disclaimer
 xdotool key alt+y
 
 if [ "$mode" = --installed ]; then
-  wait_window "Drive letter for Norvik" >/dev/null
-  shot drive-prompt
-  placed "Drive letter for Norvik"
+  box "Drive letter for Norvik" drive-prompt
   xdotool type "$letter"
   xdotool key Return
 fi
@@ -290,8 +286,7 @@ target="$drive/vandrel/norvik2/gamedata/$first"
 original=$(xxd -p "$target")
 
 # Double-click the first entry (the list starts at the top left of the window).
-xdotool mousemove --window "$main" "$(px 900)" "$(px 120)" click 1
-sleep 0.3
+click_at 0 0 1800 240
 xdotool mousemove --window "$main" "$(px 900)" "$(px 120)" click --repeat 2 --delay 60 1
 sleep 1
 title=$(xdotool getwindowname "$main")
@@ -300,8 +295,7 @@ shot file-open
 
 # Click the first line, click into the text box; Cancel, then again, and type a line
 # without ";" that holds a character the code page lacks; Change.
-xdotool mousemove --window "$main" "$(px 900)" "$(px 120)" click 1
-sleep 0.3
+click_at 0 0 1800 240
 import -window "$main" "$work/window.png"
 shows LineNfile_txt 10 2040 6600 285 '#8080FF'
 click_at 10 2040 6600 285
@@ -315,9 +309,7 @@ shot typed
 import -window "$main" "$work/window.png"
 reads "$work/window.png" '$pref::Audio' "$(px 6600)x$(px 285)+$(px 10)+$(px 2040)" 15
 click_at 4440 2520 2055 375  # Command2(0), Change
-wait_window "Syntax Error" >/dev/null
-shot syntax-error
-placed "Syntax Error"
+box "Syntax Error" syntax-error
 xdotool key Escape  # an OK box takes Escape for OK
 gone "Syntax Error"
 
@@ -325,19 +317,15 @@ gone "Syntax Error"
 # nothing left to save, ends the program.
 main=$(wait_window "Norvik2 - Prefs Editor ... AudioPrefs.cs")
 click_at 4440 3000 2055 375  # Command3, Save & Exit: Escape answers Cancel and nothing ends
-wait_window "Save Changes" >/dev/null
-placed "Save Changes"
+box "Save Changes" save-or-cancel
 xdotool key Escape
 gone "Save Changes"
 main=$(wait_window "Norvik2 - Prefs Editor ... AudioPrefs.cs")
 click_at 2400 3000 2055 375  # Command1, Reload Prefs
-wait_window "Save Changes" >/dev/null
-shot save-changes
+box "Save Changes" save-changes
 still_open "Save Changes"
 xdotool key alt+y
-wait_window "Success" >/dev/null
-shot success
-placed Success
+box Success success
 xdotool key Return
 gone Success
 main=$(wait_window "Norvik2 - Prefs Editor")
