@@ -16,8 +16,7 @@ install_missing_packages() {
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev libgtest-dev fonts-dejavu-core)
 # The end-to-end tests' display, window manager, input and screen reading (tesseract), and
 # the screen reader's view (AT-SPI on a D-Bus session of the test's own); clang and its
-# libFuzzer runtime for fuzz/.
-# xxd and procps' pgrep for the end-to-end and setup checks.
+# libFuzzer runtime for fuzz/; xxd and pgrep (procps) for the end-to-end and setup checks.
 TEST_PACKAGES=(xvfb openbox xdotool x11-utils x11-xserver-utils imagemagick tesseract-ocr dbus-daemon at-spi2-core
                python3-pyatspi clang libclang-rt-14-dev xxd procps)
 # The installed copy's checks: the validators of the menu entry and the metadata, the
