@@ -41,36 +41,31 @@ std::string FindOpener() {
   return {};
 }
 
-// What the opener starts with: a session of its own (the browser outlives the editor's
-// terminal), /dev/null for input, no descriptor of ours beyond output and errors, every
-// signal at its default and none blocked. posix_spawn sets all of it up in the child
-// between its clone and the exec, and reports a failed exec as its own failure.
-struct Spawn {
+// Starts argv[0] (an absolute path) with the arguments that follow, in a session of its
+// own (the browser outlives the editor's terminal), with /dev/null for input, no
+// descriptor of ours beyond output and errors, every signal at its default and none
+// blocked. posix_spawn sets it all up in the child between its clone and the exec, and
+// reports a failed exec as its own failure. The child's id, or -1.
+pid_t Spawn(char* const argv[]) {
   posix_spawnattr_t attr;
   posix_spawn_file_actions_t actions;
-  bool ok = false;
-
-  Spawn() {
-    if (posix_spawnattr_init(&attr) != 0) return;
-    if (posix_spawn_file_actions_init(&actions) != 0) {
-      posix_spawnattr_destroy(&attr);
-      return;
-    }
+  if (posix_spawnattr_init(&attr) != 0) return -1;
+  pid_t child = -1;
+  if (posix_spawn_file_actions_init(&actions) == 0) {
     sigset_t none, all;
     sigemptyset(&none);
     sigfillset(&all);
-    ok = posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) == 0 &&
-         posix_spawnattr_setsigmask(&attr, &none) == 0 && posix_spawnattr_setsigdefault(&attr, &all) == 0 &&
-         posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0) == 0 &&
-         posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1) == 0;
-  }
-  ~Spawn() {
+    const bool ready =
+        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) == 0 &&
+        posix_spawnattr_setsigmask(&attr, &none) == 0 && posix_spawnattr_setsigdefault(&attr, &all) == 0 &&
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0) == 0 &&
+        posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1) == 0;
+    if (!ready || posix_spawn(&child, argv[0], &actions, &attr, argv, environ) != 0) child = -1;
     posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
   }
-  Spawn(const Spawn&) = delete;
-  Spawn& operator=(const Spawn&) = delete;
-};
+  posix_spawnattr_destroy(&attr);
+  return child;
+}
 
 }  // namespace
 
@@ -83,16 +78,15 @@ void OpenWithShell(std::uintptr_t /*ownerWindow*/, std::string_view target) {
   if (program.empty()) return;
   std::string argument = codepage::ToUtf8(target);
   char* argv[] = {const_cast<char*>(program.c_str()), argument.data(), nullptr};
-  Spawn spawn;
-  pid_t child = -1;
-  if (!spawn.ok || posix_spawn(&child, argv[0], &spawn.actions, &spawn.attr, argv, environ) != 0) return;
+  const pid_t child = Spawn(argv);
+  if (child < 0) return;
 
   // The opener is our child, and a child that has ended stays a zombie until it is waited
   // for. The process-wide ways out (SIGCHLD ignored, SA_NOCLDWAIT) are not a library's to
   // take in a program whose toolkit may start processes of its own, and a process in
-  // between (started, ended at once, the opener left to init) would need a program of
-  // its own to run, or a fork of the whole editor. So a thread of its own waits for this one child, by its id, and ends
-  // with it; nothing else is waited for and the caller goes on at once.
+  // between (started, ended at once, the opener left to init) would need a program of its
+  // own to run, or a fork of the whole editor. So a thread of its own waits for this one
+  // child, by its id, and ends with it; the caller goes on at once.
   try {
     std::thread([child] {
       while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
