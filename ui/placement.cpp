@@ -34,10 +34,9 @@ void MoveFrame(QWidget& window, const QRect& area, const QMargins& frame) {
 // Centres a window again once its frame is known. An X11 window manager frames a window
 // as it is mapped, after it was shown, and tells of the frame (or reparents the window
 // into it) before the window is first exposed: its first paint is the first moment the
-// frame can be known. (Qt has no event of the frame's own, and before the window manager
-// has framed the window Qt may measure the whole screen for its frame.) Until then the
-// window stands where the frame last seen put it. On Windows a window knows its frame
-// once it exists: only a window placed before it is shown waits for its first paint.
+// frame can be known. (Qt has no event of the frame's own.) Until then the window stands
+// where the frame last seen put it. On Windows a window knows its frame once it exists:
+// only a window placed before it is shown waits for its first paint.
 class FrameWatcher final : public QObject {
  public:
   FrameWatcher(QWidget& window, const QRect& area) : QObject(&window), window_(window), area_(area) {}
