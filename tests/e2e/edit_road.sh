@@ -239,11 +239,7 @@ box() { wait_window "$1" >/dev/null; shot "$2"; placed "$1"; }
 gone() { for _ in $(seq 100); do xdotool search --onlyvisible --name "^$1\$" >/dev/null || return 0; sleep 0.1; done; fail "'$1' stayed open"; }
 
 # A Yes/No question must be answered: Escape leaves it open.
-still_open() {
-  xdotool key Escape
-  sleep 0.5
-  xdotool search --onlyvisible --name "^$1\$" >/dev/null || fail "Escape answered '$1'"
-}
+still_open() { xdotool key Escape; sleep 0.5; xdotool search --onlyvisible --name "^$1\$" >/dev/null || fail "Escape answered '$1'"; }
 
 win=$(wait_window "Disclaimer")
 shot disclaimer
@@ -285,10 +281,13 @@ first=client/audio/AudioPrefs.cs
 target="$drive/vandrel/norvik2/gamedata/$first"
 original=$(xxd -p "$target")
 
-# Double-click the first entry (the list starts at the top left of the window).
+# Double-click the first entry (the list starts at the top left of the window). A window
+# the user moved stays there, painted anew: it was centred once.
+moved=$(xdotool windowmove --sync "$main" 40 30 getwindowgeometry "$main" | grep Position)
 click_at 0 0 1800 240
 xdotool mousemove --window "$main" "$(px 900)" "$(px 120)" click --repeat 2 --delay 60 1
 sleep 1
+[ "$(xdotool getwindowgeometry "$main" | grep Position)" = "$moved" ] || fail "the moved window went back from $moved"
 title=$(xdotool getwindowname "$main")
 [ "$title" = "Norvik2 - Prefs Editor ... AudioPrefs.cs" ] || fail "caption is '$title'"
 shot file-open
