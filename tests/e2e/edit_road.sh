@@ -4,7 +4,7 @@
 # and exit. On the way it checks the window from outside against the control table (each
 # control's rectangle, at 15 twips a pixel, shows its colours; the buttons and the credit
 # corner answer clicks at their places), that every window is centred and of fixed size
-# as the window manager frames it, that the texts and titles read whole on the screen,
+# as the window manager frames it (and that the window, once moved, stays), that the texts and titles read whole on the screen,
 # that Escape answers no Yes/No question, and that a character the code page lacks is
 # saved as it was shown. Then it checks the settings file and the prefs file on disk byte
 # for byte.
