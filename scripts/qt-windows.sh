@@ -19,9 +19,55 @@
 # DLLs and plugins, its attribution and licence texts, and NOTICES/bundled.txt listing
 # them (scripts/qt-notices.py); a download passes them on with the DLLs.
 #
-#   qt-windows.sh           builds when needed; prints the path of the finished Qt last
-#   qt-windows.sh --where   only prints that path
+#   qt-windows.sh                  builds when needed; prints the path of the finished Qt last
+#   qt-windows.sh --where          only prints that path
+#   qt-windows.sh --deb-src FILE…  only prints the source entries it would make of these
+#                                  apt source lists (one-line *.list or deb822 *.sources)
 set -euo pipefail
+
+# The deb-src entries for the Debian entries of the apt source list $1, in its own format.
+# Only Debian's own archive has Debian's source packages: an entry counts as Debian's when
+# its address is on debian.org, or when it is signed with Debian's archive keys (a mirror);
+# every other entry is left out, as a repository without sources would fail the update.
+deb_src_entries() {
+  local debian='function debian(uri, options) {
+    return options ~ /\/usr\/share\/keyrings\/debian-archive-/ ||
+           uri ~ /^[a-z+]+:\/\/([^\/@]*@)?([^\/:]*\.)?debian\.org(:[0-9]*)?(\/|$)/ }'
+  case $1 in
+    *.sources) awk "$debian"'
+      function flush(  i, n, uri, kept) {
+        n = split(uris, uri, /[[:space:]]+/)
+        for (i = 1; i <= n; i++) if (uri[i] != "" && debian(uri[i], signed)) kept = kept " " uri[i]
+        if (types ~ /(^|[[:space:]])deb([[:space:]]|$)/ && kept != "") {
+          for (i = 1; i <= count; i++)
+            print tolower(line[i]) ~ /^types:/ ? "Types: deb-src" : tolower(line[i]) ~ /^uris:/ ? "URIs:" kept : line[i]
+          print ""
+        }
+        count = 0; types = uris = signed = ""
+      }
+      /^[[:space:]]*$/ { flush(); next }
+      /^#/ { next }
+      { line[++count] = $0 }
+      tolower($0) ~ /^types:/ { types = substr($0, 7) }
+      tolower($0) ~ /^uris:/ { uris = substr($0, 6) }
+      tolower($0) ~ /^signed-by:/ { signed = $0 }
+      END { flush() }' "$1" ;;
+    *) awk "$debian"'
+      $1 == "deb" {
+        rest = $0; options = ""
+        sub(/^[[:space:]]*deb[[:space:]]+/, "", rest)
+        if (rest ~ /^\[/) { options = substr(rest, 1, index(rest, "]")); rest = substr(rest, index(rest, "]") + 1) }
+        sub(/^[[:space:]]+/, "", rest)
+        split(rest, field, /[[:space:]]+/)
+        if (debian(field[1], options)) print "deb-src " (options == "" ? "" : options " ") rest
+      }' "$1" ;;
+  esac
+}
+if [ "${1:-}" = --deb-src ]; then
+  shift
+  for f in "$@"; do deb_src_entries "$f"; done
+  exit 0
+fi
 
 version=$(dpkg-query -W -f='${Version}' qt6-base-dev 2>/dev/null || true)
 if [ -z "$version" ]; then
@@ -29,6 +75,10 @@ if [ -z "$version" ]; then
   exit 1
 fi
 upstream=${version%%+*}
+if dpkg --compare-versions "$upstream" lt 6.4; then
+  echo "qt-windows: qt6-base-dev is $upstream; the editor needs Qt 6.4 at least" >&2
+  exit 1
+fi
 
 # What is left out (the Windows style plugin needs the table view). dynamicgl and
 # directwrite3 go with opengl and direct2d: left on, the windows platform plugin fails to
@@ -60,25 +110,19 @@ say() { echo "qt-windows: [$(( $(date +%s) - started ))s] $*" >&2; }
 mkdir -p "$work"
 
 # 1. The source, through apt state of our own. The deb-src entries mirror the machine's
-#    own Debian entries, so the package comes from wherever this machine gets its
-#    packages.
+#    own entries for Debian's archive, so the package comes from wherever this machine gets
+#    its Debian packages.
 if [ ! -f "$work/source.done" ]; then
   say "fetching the source of qt6-base $version"
   apt_dir=$work/apt
   rm -rf "$apt_dir" "$work/src"
   mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" "$apt_dir/parts" "$work/src"
-  {
-    for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-      [ -f "$f" ] && sed -n 's/^[[:space:]]*deb[[:space:]]\+/deb-src /p' "$f"
-    done
-    for f in /etc/apt/sources.list.d/*.sources; do
-      [ -f "$f" ] && awk '
-        /^[[:space:]]*$/ { if (types ~ /deb/) print stanza "\n"; stanza = ""; types = ""; next }
-        /^Types:/ { types = $0; $0 = "Types: deb-src" }
-        { stanza = stanza (stanza == "" ? "" : "\n") $0 }
-        END { if (types ~ /deb/) print stanza "\n" }' "$f" > "$apt_dir/parts/$(basename "$f")"
-    done
-  } > "$apt_dir/sources.list"
+  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    [ -f "$f" ] && deb_src_entries "$f"
+  done > "$apt_dir/sources.list"
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] && deb_src_entries "$f" > "$apt_dir/parts/$(basename "$f")"
+  done
   apt_opts=(-o "Dir::Etc::SourceList=$apt_dir/sources.list" -o "Dir::Etc::SourceParts=$apt_dir/parts"
     -o "Dir::State::Lists=$apt_dir/lists" -o "Dir::Cache=$apt_dir/cache" -o "Debug::NoLocking=1"
     -o "APT::Sandbox::User=root")

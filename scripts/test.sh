@@ -26,6 +26,7 @@ cd "$(dirname "$0")/.."
 
 install_missing_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${INSTALL_CHECK_PACKAGES[@]}" \
   "${WINDOWS_TEST_PACKAGES[@]}" || exit 1
+check_programs "${TEST_PROGRAMS[@]}" || exit 1
 jobs=$(nproc)
 failed=()
 stages=0

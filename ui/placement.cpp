@@ -1,6 +1,5 @@
 #include "ui/placement.h"
 
-#include <QBasicTimer>
 #include <QEvent>
 #include <QWidget>
 #include <QWindow>
@@ -32,55 +31,29 @@ void MoveFrame(QWidget& window, const QRect& area, const QMargins& frame) {
   window.setGeometry(QRect(inner, window.size()));
 }
 
-// Centres a window again once it is shown with its frame: an X11 window manager adds the
-// frame after the window is mapped, and moves the window into it or not, as it likes. The
-// frame may come without an event of its own, so once the window is shown it is also
-// looked for every 20 ms, for two seconds.
+// Centres a window again once its frame is known. An X11 window manager frames a window
+// as it is mapped, after it was shown, and tells of the frame (or reparents the window
+// into it) before the window is first exposed: its first paint is the first moment the
+// frame can be known. (Qt has no event of the frame's own.) Until then the window stands
+// where the frame last seen put it. On Windows a window knows its frame once it exists:
+// only a window placed before it is shown waits for its first paint.
 class FrameWatcher final : public QObject {
  public:
   FrameWatcher(QWidget& window, const QRect& area) : QObject(&window), window_(window), area_(area) {}
 
   bool eventFilter(QObject*, QEvent* event) override {
-    switch (event->type()) {
-      case QEvent::Show:
-        if (!timer_.isActive()) timer_.start(20, this);
-        centreOnceFramed();
-        break;
-      case QEvent::Move:
-      case QEvent::Paint:
-      case QEvent::WindowActivate:
-        centreOnceFramed();
-        break;
-      default:
-        break;
+    if (event->type() != QEvent::Paint) return false;
+    if (const QMargins frame = FrameMargins(window_); !frame.isNull()) {
+      window_.removeEventFilter(this);
+      deleteLater();
+      MoveFrame(window_, area_, frame);
     }
     return false;
   }
 
- protected:
-  void timerEvent(QTimerEvent*) override {
-    if (++ticks_ > 100) return done();
-    centreOnceFramed();
-  }
-
  private:
-  void centreOnceFramed() {
-    if (const QMargins frame = FrameMargins(window_); !frame.isNull()) {
-      done();
-      MoveFrame(window_, area_, frame);
-    }
-  }
-
-  void done() {
-    timer_.stop();
-    window_.removeEventFilter(this);
-    deleteLater();
-  }
-
   QWidget& window_;
   QRect area_;
-  QBasicTimer timer_;
-  int ticks_ = 0;
 };
 
 }  // namespace

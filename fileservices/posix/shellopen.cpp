@@ -1,8 +1,8 @@
 #include "fileservices/shellopen.h"
 
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,9 +10,12 @@
 #include <csignal>
 #include <cstdlib>
 #include <string>
-#include <vector>
+#include <system_error>
+#include <thread>
 
 #include "fileservices/codepage.h"
+
+extern char** environ;
 
 namespace FileMisc {
 namespace {
@@ -38,32 +41,30 @@ std::string FindOpener() {
   return {};
 }
 
-// Between fork and exec only async-signal-safe calls are made.
-[[noreturn]] void ExecOpener(const char* program, char* const argv[], int nullInput) {
-  if (nullInput >= 0) dup2(nullInput, STDIN_FILENO);
-#ifdef SYS_close_range
-  // The opener (and the browser it starts) has no business with our descriptors.
-  syscall(SYS_close_range, 3u, ~0u, 0u);
-#endif
-  sigset_t none;
-  sigemptyset(&none);
-  sigprocmask(SIG_SETMASK, &none, nullptr);
-  struct sigaction dflt {};
-  dflt.sa_handler = SIG_DFL;
-  sigaction(SIGPIPE, &dflt, nullptr);
-  setsid();  // the browser outlives the editor's terminal session
-  execv(program, argv);
-  _exit(127);
-}
-
-// fork() runs the atfork handlers, which are not safe in the child of a process that
-// may have other threads; _Fork() skips them.
-pid_t ForkBare() {
-#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
-  return _Fork();
-#else
-  return fork();
-#endif
+// Starts argv[0] (an absolute path) with the arguments that follow, in a session of its
+// own (the browser outlives the editor's terminal), with /dev/null for input, no
+// descriptor of ours beyond output and errors, every signal at its default and none
+// blocked. posix_spawn sets it all up in the child between its clone and the exec, and
+// reports a failed exec as its own failure. The child's id, or -1.
+pid_t Spawn(char* const argv[]) {
+  posix_spawnattr_t attr;
+  posix_spawn_file_actions_t actions;
+  if (posix_spawnattr_init(&attr) != 0) return -1;
+  pid_t child = -1;
+  if (posix_spawn_file_actions_init(&actions) == 0) {
+    sigset_t none, all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    const bool ready =
+        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) == 0 &&
+        posix_spawnattr_setsigmask(&attr, &none) == 0 && posix_spawnattr_setsigdefault(&attr, &all) == 0 &&
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0) == 0 &&
+        posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1) == 0;
+    if (!ready || posix_spawn(&child, argv[0], &actions, &attr, argv, environ) != 0) child = -1;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  posix_spawnattr_destroy(&attr);
+  return child;
 }
 
 }  // namespace
@@ -76,21 +77,23 @@ void OpenWithShell(std::uintptr_t /*ownerWindow*/, std::string_view target) {
   const std::string program = FindOpener();
   if (program.empty()) return;
   std::string argument = codepage::ToUtf8(target);
-  std::vector<char*> argv = {const_cast<char*>(program.c_str()), argument.data(), nullptr};
-  const int nullInput = open("/dev/null", O_RDONLY | O_CLOEXEC);
-
-  // Two forks: the middle process ends at once and is reaped here, so the opener is
-  // adopted by init and neither waited for nor left behind as a zombie.
-  const pid_t child = fork();
-  if (child == 0) {
-    const pid_t grandchild = ForkBare();
-    if (grandchild == 0) ExecOpener(argv[0], argv.data(), nullInput);
-    _exit(grandchild < 0 ? 1 : 0);
-  }
-  if (nullInput >= 0) close(nullInput);
+  char* argv[] = {const_cast<char*>(program.c_str()), argument.data(), nullptr};
+  const pid_t child = Spawn(argv);
   if (child < 0) return;
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+
+  // The opener is our child, and a child that has ended stays a zombie until it is waited
+  // for. The process-wide ways out (SIGCHLD ignored, SA_NOCLDWAIT) are not a library's to
+  // take in a program whose toolkit may start processes of its own, and a process in
+  // between (started, ended at once, the opener left to init) would need a program of its
+  // own to run, or a fork of the whole editor. So a thread of its own waits for this one
+  // child, by its id, and ends with it; the caller goes on at once.
+  try {
+    std::thread([child] {
+      while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+      }
+    }).detach();
+  } catch (const std::system_error&) {
+    // No thread to be had: the opener runs all the same, and is left a zombie once ended.
   }
 }
 

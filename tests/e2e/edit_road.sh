@@ -4,7 +4,7 @@
 # and exit. On the way it checks the window from outside against the control table (each
 # control's rectangle, at 15 twips a pixel, shows its colours; the buttons and the credit
 # corner answer clicks at their places), that every window is centred and of fixed size
-# as the window manager frames it, that the texts and titles read whole on the screen,
+# as the window manager frames it (and that the window, once moved, stays), that the texts and titles read whole on the screen,
 # that Escape answers no Yes/No question, and that a character the code page lacks is
 # saved as it was shown; then that a file another program rewrote while it was open is
 # not written over unasked. It checks the settings file and the prefs file on disk byte
@@ -40,11 +40,9 @@ sample=$2
 shots=${3:-}
 
 wine=$(PATH=$PATH:/usr/lib/wine command -v wine64 wine | head -n 1) || wine=""
-tools=(Xvfb openbox xmessage xdotool xmodmap xprop xwininfo import convert tesseract)
+tools=(Xvfb openbox xmessage xdotool xmodmap xprop xwininfo import convert tesseract xxd)
 [ -n "$on_wine" ] && tools+=("${wine:-wine64}")
-for tool in "${tools[@]}"; do
-  command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }
-done
+for tool in "${tools[@]}"; do command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }; done
 
 work=$(mktemp -d)
 xvfb_pid=""
@@ -247,15 +245,14 @@ placed() {
   reads "$work/screen.png" "$1" "${w}x$t+$x+$y" 75
 }
 
+# Waits for the box titled $1, takes picture $2 of the screen, and checks where the box stands.
+box() { wait_window "$1" >/dev/null; shot "$2"; placed "$1"; }
+
 # Waits until the box answered is gone (a busy machine may take a moment to close it).
 gone() { for _ in $(seq 100); do xdotool search --onlyvisible --name "^$1\$" >/dev/null || return 0; sleep 0.1; done; fail "'$1' stayed open"; }
 
 # A Yes/No question must be answered: Escape leaves it open.
-still_open() {
-  xdotool key Escape
-  sleep 0.5
-  xdotool search --onlyvisible --name "^$1\$" >/dev/null || fail "Escape answered '$1'"
-}
+still_open() { xdotool key Escape; sleep 0.5; xdotool search --onlyvisible --name "^$1\$" >/dev/null || fail "Escape answered '$1'"; }
 
 win=$(wait_window "Disclaimer")
 shot disclaimer
@@ -266,9 +263,7 @@ still_open Disclaimer
 xdotool key alt+y
 
 if [ "$mode" = --installed ]; then
-  wait_window "Drive letter for Norvik" >/dev/null
-  shot drive-prompt
-  placed "Drive letter for Norvik"
+  box "Drive letter for Norvik" drive-prompt
   xdotool type "$letter"
   xdotool key Return
 fi
@@ -302,10 +297,13 @@ target="$drive/vandrel/norvik2/gamedata/$first"
 original=$(xxd -p "$target")
 
 # Double-click the first entry (the list starts at the top left of the window, and has
-# the focus: Space selects the item its frame stands on).
+# the focus: Space selects the item its frame stands on). A window the user moved stays
+# there, painted anew: it was centred once.
+moved=$(xdotool windowmove --sync "$main" 40 30 getwindowgeometry "$main" | grep Position)
 act space 0 0 1800 240
 act Return 0 0 1800 240 2
 sleep 1
+[ "$(xdotool getwindowgeometry "$main" | grep Position)" = "$moved" ] || fail "the moved window went back from $moved"
 title=$(xdotool getwindowname "$main")
 [ "$title" = "Norvik2 - Prefs Editor ... AudioPrefs.cs" ] || fail "caption is '$title'"
 shot file-open
@@ -327,28 +325,22 @@ shot typed
 import -window "$main" "$work/window.png"
 reads "$work/window.png" '$pref::Audio' "$(px 6600)x$(px 285)+$(px 10)+$(px 2040)" 15
 act alt+c 4440 2520 2055 375  # Command2(0), Change
-wait_window "Syntax Error" >/dev/null
-shot syntax-error
-placed "Syntax Error"
+box "Syntax Error" syntax-error
 xdotool key Escape  # an OK box takes Escape for OK
 gone "Syntax Error"
 
 # Reload asks first; Yes saves and shows the file list again.
 main=$(wait_window "Norvik2 - Prefs Editor ... AudioPrefs.cs")
 act alt+s 4440 3000 2055 375  # Command3, Save & Exit: Escape answers Cancel and nothing ends
-wait_window "Save Changes" >/dev/null
-placed "Save Changes"
+box "Save Changes" save-or-cancel
 xdotool key Escape
 gone "Save Changes"
 main=$(wait_window "Norvik2 - Prefs Editor ... AudioPrefs.cs")
 act alt+r 2400 3000 2055 375  # Command1, Reload Prefs
-wait_window "Save Changes" >/dev/null
-shot save-changes
+box "Save Changes" save-changes
 still_open "Save Changes"
 xdotool key alt+y
-wait_window "Success" >/dev/null
-shot success
-placed Success
+box Success success
 xdotool key Return
 gone Success
 main=$(wait_window "Norvik2 - Prefs Editor")
@@ -379,10 +371,8 @@ else
     click_at 4440 3000 2055 375  # Command3, Save & Exit
     wait_window "Save Changes" >/dev/null
     xdotool key alt+y
-    win=$(wait_window "File Changed")
-    shot file-changed
-    placed "File Changed"
-    import -window "$win" "$work/box.png"
+    box "File Changed" file-changed
+    import -window "$(wait_window "File Changed")" "$work/box.png"
     reads "$work/box.png" "AudioPrefs.cs was changed by another program" "$(px 7500)x$(px 1500)+0+0"
     still_open "File Changed"
     xdotool key alt+$answer
