@@ -187,10 +187,10 @@ setup_pages() {
       id=$(xdotool search --onlyvisible --name '^Norvik2 - Prefs Editor (Setup|Uninstall)' 2>/dev/null | head -n 1)
       [ -n "$id" ] && import -window "$id" "$shots/page-$n-$1.png" 2>/dev/null || continue
       text=$(convert "$shots/page-$n-$1.png" -resize 300% - | tesseract - - --psm 6 2>/dev/null | tr -s ' \n' '  ')
-      [[ $text == *"$2"* ]] && break
+      [[ ${text// /} == *"${2// /}"* ]] && break  # blanks aside: OCR may read one more
     done
     echo "  page $n, $1: $(xdotool getwindowname "$id" 2>/dev/null) ... ${text:0:120}"
-    [[ $text == *"$2"* ]] || { echo "FAIL: page $n does not read '$2'"; return 1; }
+    [[ ${text// /} == *"${2// /}"* ]] || { echo "FAIL: page $n does not read '$2'"; return 1; }
   }
   next() { xdotool windowfocus --sync "$id" 2>/dev/null; xdotool key "$1"; }
   "$wine" "$setup" &
@@ -207,7 +207,7 @@ setup_pages() {
   local inst="$WINEPREFIX/drive_c/Program Files/Norvik2 - Prefs Editor"
   printf '[NorvikFolder]\r\nNorvik2=c:\\vandrel\\norvik2\\gamedata\r\n' >"$inst/NorvikPrefs.ini"
   "$wine" "$inst/Uninstall.exe" &
-  page uninstall "from your computer" && next Return &&
+  page uninstall "be uninstalled" && next Return &&
     page removing "Completed" && next Return &&
     page removed "NorvikPrefs.ini" && next Return || return 1
   "$(dirname "$wine")/wineserver" -w
