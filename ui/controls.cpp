@@ -143,7 +143,7 @@ Picture::Picture(QWidget* parent) : QLabel(parent) {
 }
 
 void Picture::SetPicture(const QIcon& picture) {
-  QSize largest;
+  QSize largest(0, 0);
   for (const QSize& size : picture.availableSizes()) {
     if (size.width() * size.height() > largest.width() * largest.height()) largest = size;
   }
