@@ -131,13 +131,13 @@ windows_download() {
 windows_installer() {
   rm -f build/windows/norvik-prefs-editor-*-setup.exe
   (cd build/windows && cpack -G NSIS) || return 1
-  local root rc
+  local root rc setup
   root=$(mktemp -d)
   setup=$(ls "$PWD"/build/windows/norvik-prefs-editor-*-windows-x64-setup.exe)
   echo "--- the setup's version and manifest"
   setup_names "$setup" &&
     (installer_road "$root" "$setup") &&
-    echo "--- page by page, in German, as a player clicks through" &&
+    echo "--- page by page, as a player clicks through" &&
     (setup_pages "$root/pages" "$setup" "$PWD/build/windows/setup-pages")
   rc=$?
   chmod -R u+w "$root" && rm -rf "$root"
