@@ -141,7 +141,7 @@ void Form1::CreateControls() {
 
   Image2 = new ui::Picture(Frame1);
   ui::PlaceInTwips(Image2, 120, 240, 780, 525);
-  Image2->SetPicture(windowIcon().pixmap(48, 48));
+  Image2->SetPicture(windowIcon());
 
   Label1 = new ui::Label(QStringLiteral("Developed by:"), Frame1);
   ui::PlaceInTwips(Label1, 960, 480, 1935, 375);

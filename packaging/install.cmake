@@ -31,7 +31,7 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/norvik-prefs-editor.6.gz DESTINATION $
 set(NORVIK_DOC ${CMAKE_INSTALL_DATADIR}/doc/norvik-prefs-editor)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz DESTINATION ${NORVIK_DOC})
 # The sizes assets/make_icon.py draws; the window's own icon holds the same images.
-foreach(size 32 48)
+foreach(size 16 24 32 48 256)
   install(FILES ${PROJECT_SOURCE_DIR}/assets/norvik-${size}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
           RENAME ${NORVIK_APP_ID}.png)

@@ -29,6 +29,15 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/THIRD-PARTY-NOTICES.txt DESTINATION .)
 install(FILES /usr/share/doc/mingw-w64-x86-64-dev/copyright DESTINATION . RENAME mingw-w64-copyright.txt)
 install(FILES /usr/share/doc/gcc-mingw-w64-base/copyright DESTINATION . RENAME gcc-mingw-w64-copyright.txt)
 
+# The setup program's pictures, drawn from the icon, and what its pages and version say.
+find_program(NORVIK_PYTHON python3 REQUIRED)
+execute_process(COMMAND ${NORVIK_PYTHON} ${PROJECT_SOURCE_DIR}/assets/make_setup_pictures.py
+                        ${CMAKE_CURRENT_BINARY_DIR}/setup-pictures COMMAND_ERROR_IS_FATAL ANY)
+set(CPACK_NORVIK_PYTHON ${NORVIK_PYTHON})
+set(CPACK_NORVIK_SETUP_PICTURES ${CMAKE_CURRENT_BINARY_DIR}/setup-pictures)
+set(CPACK_NORVIK_QT_VERSION ${NORVIK_QT_VERSION})
+set(CPACK_NORVIK_COPYRIGHT "Copyright (c) 2026 Oskvarl, MIT License")
+
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME norvik-prefs-editor)
 set(CPACK_PACKAGE_VENDOR Oskvarl)

@@ -16,9 +16,11 @@
 #   5. the Windows download: the zip made, listed, unpacked, its notices checked against
 #      the libraries in its DLLs and the program's manifest read, and the end-to-end test
 #      run under Wine against the unpacked copy;
-#   6. the Windows setup program: made, installed silently under Wine, made to refuse
-#      where it may not write and while the program runs, the end-to-end test run against
-#      the installed copy, then uninstalled, and what is left listed.
+#   6. the Windows setup program: made, its version and manifest read, installed silently
+#      under Wine, its Add/Remove entry read, made to refuse where it may not write and
+#      while the program runs, the end-to-end test run against the installed copy, then
+#      uninstalled, and what is left listed; then run page by page on a screen of its own,
+#      each page's picture kept in build/windows/setup-pages.
 # Every stage runs even when an earlier one failed; the last line sums them up.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -137,19 +139,96 @@ windows_download() {
 windows_installer() {
   rm -f build/windows/norvik-prefs-editor-*-setup.exe
   (cd build/windows && cpack -G NSIS) || return 1
-  local root rc
+  local root rc setup
   root=$(mktemp -d)
-  (installer_road "$root" "$(ls "$PWD"/build/windows/norvik-prefs-editor-*-windows-x64-setup.exe)")
+  setup=$(ls "$PWD"/build/windows/norvik-prefs-editor-*-windows-x64-setup.exe)
+  echo "--- the setup's version and manifest"
+  setup_names "$setup" &&
+    (installer_road "$root" "$setup") &&
+    echo "--- page by page, as a player clicks through" &&
+    (setup_pages "$root/pages" "$setup" "$PWD/build/windows/setup-pages")
   rc=$?
   chmod -R u+w "$root" && rm -rf "$root"
   return $rc
+}
+
+# The setup program names itself: in its version resource, as Explorer shows it, and in
+# its manifest.
+setup_names() {
+  local version manifest want
+  version=$(wrestool -x --raw --type=16 "$1" | strings -e l | tr '\n' '|')
+  echo "  version: $version"
+  for want in '|ProductName|Norvik2 - Prefs Editor|' '|ProductVersion|1\.0\.1|' '|CompanyName|Oskvarl|' \
+              '|FileDescription|Norvik2 - Prefs Editor Setup|' '|FileVersion|1\.0\.1|'; do
+    grep -q -e "$want" <<<"$version" || { echo "FAIL: the version resource lacks $want"; return 1; }
+  done
+  manifest=$(wrestool -x --raw --type=24 --name=1 "$1") || return 1
+  grep -o '<assemblyIdentity[^>]*>\|<description>[^<]*</description>' <<<"$manifest" | sed 's/^/  manifest: /'
+  grep -q 'name="Oskvarl.NorvikPrefsEditor.Setup"' <<<"$manifest" && ! grep -q -i nullsoft <<<"$manifest" ||
+    { echo "FAIL: the manifest does not name the setup"; return 1; }
+}
+
+# The setup run as a player runs it, clicked through page by page on a screen of its own
+# (Xvfb and openbox), in a fresh Wine prefix, under a German locale where the machine has
+# one: it speaks English, as the editor does. Each page's picture goes to folder $3
+# (page-N-NAME.png). The finish page starts the editor; the uninstaller then finds a
+# settings file beside the program and says on its last page that it stays there.
+setup_pages() {
+  local work=$1 setup=$2 shots=$3 wine n=0 id=""
+  wine=$(PATH=$PATH:/usr/lib/wine command -v wine64 wine | head -n 1)
+  mkdir -p "$work" && rm -rf "$shots" && mkdir -p "$shots" || return 1
+  . scripts/xvfb.sh
+  export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+  if locale -a | grep -q -i '^de_DE\.utf-\?8$'; then export LANG=de_DE.UTF-8; fi
+  echo "  locale: ${LANG:-none}"
+  start_xvfb "$work/display"
+  start_openbox
+  trap "'$(dirname "$wine")/wineserver' -k 2>/dev/null; kill $wm_pid $xvfb_pid 2>/dev/null" EXIT  # run in a subshell
+  scripts/wine-prefix.sh "$wine" || return 1
+  # Waits for the setup's window to show a page that reads text $2 (by OCR), and keeps its
+  # picture, named $1.
+  page() {
+    local text="" try
+    n=$((n + 1))
+    for try in $(seq 40); do
+      sleep 1
+      id=$(xdotool search --onlyvisible --name '^Norvik2 - Prefs Editor (Setup|Uninstall)' 2>/dev/null | head -n 1)
+      [ -n "$id" ] && import -window "$id" "$shots/page-$n-$1.png" 2>/dev/null || continue
+      text=$(convert "$shots/page-$n-$1.png" -resize 300% - | tesseract - - --psm 6 2>/dev/null | tr -s ' \n' '  ')
+      [[ ${text// /} == *"${2// /}"* ]] && break  # blanks aside: OCR may read one more
+    done
+    echo "  page $n, $1: $(xdotool getwindowname "$id" 2>/dev/null) ... ${text:0:120}"
+    [[ ${text// /} == *"${2// /}"* ]] || { echo "FAIL: page $n does not read '$2'"; return 1; }
+  }
+  next() { xdotool windowfocus --sync "$id" 2>/dev/null; xdotool key "$1"; }
+  "$wine" "$setup" &
+  page welcome "GNU Lesser General Public License" && next Return &&
+    page licence "I Agree" && next Return &&
+    page folder "Destination Folder" && next Return &&
+    page start-menu "Start Menu" && next Return &&
+    page installing "Completed" && next Return &&
+    page finish "has been installed" && next Return || return 1
+  for _ in $(seq 100); do xdotool search --onlyvisible --name '^Disclaimer$' >/dev/null 2>&1 && break; sleep 0.3; done
+  xdotool search --onlyvisible --name '^Disclaimer$' >/dev/null || { echo "FAIL: the finish page did not start the editor"; return 1; }
+  echo "  the finish page started the editor: its disclaimer is shown"
+  "$(dirname "$wine")/wineserver" -k; "$(dirname "$wine")/wineserver" -w
+  local inst="$WINEPREFIX/drive_c/Program Files/Norvik2 - Prefs Editor"
+  printf '[NorvikFolder]\r\nNorvik2=c:\\vandrel\\norvik2\\gamedata\r\n' >"$inst/NorvikPrefs.ini"
+  "$wine" "$inst/Uninstall.exe" &
+  page uninstall "be uninstalled" && next Return &&
+    page removing "Completed" && next Return &&
+    page removed "NorvikPrefs.ini" && next Return || return 1
+  "$(dirname "$wine")/wineserver" -w
+  [ "$(ls "$inst")" = NorvikPrefs.ini ] || { echo "FAIL: left in the program's folder: $(ls "$inst")"; return 1; }
+  ! "$wine" reg query 'HKLM\Software\Oskvarl' >/dev/null 2>&1 || { echo "FAIL: the vendor key is left"; return 1; }
+  echo "  $n pages; left: the settings file in the program's folder, as the last page says"
 }
 
 installer_road() {
   local root=$1 setup=$2 wine prefix inst as_user user key rc
   wine=$(PATH=$PATH:/usr/lib/wine command -v wine64 wine | head -n 1)
   prefix=$root/home/prefix
-  inst="$prefix/drive_c/Program Files/Norvik2 Prefs Editor"
+  inst="$prefix/drive_c/Program Files/Norvik2 - Prefs Editor"
   key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\norvik-prefs-editor'
   mkdir "$root/home" && cp "$setup" "$root/setup.exe" && chmod 755 "$root" "$root/setup.exe"
   as_user=(env)
@@ -173,25 +252,28 @@ installer_road() {
 
   # The uninstaller run where it lies ("_?=" and the folder, unquoted, end its command line),
   # so that the exit code is its own: started plainly, it starts a copy of itself and ends.
-  printf '@echo off\r\n"C:\\Program Files\\Norvik2 Prefs Editor\\Uninstall.exe" /S _?=C:\\Program Files\\Norvik2 Prefs Editor\r\nexit %%ERRORLEVEL%%\r\n' \
+  printf '@echo off\r\n"C:\\Program Files\\Norvik2 - Prefs Editor\\Uninstall.exe" /S _?=C:\\Program Files\\Norvik2 - Prefs Editor\r\nexit %%ERRORLEVEL%%\r\n' \
     >"$root/uninstall-here.bat"
   local uninstall_here=(cmd /c "Z:${root//\//\\}\\uninstall-here.bat")
   echo "setup program: $(basename "$setup"), $(stat -c %s "$setup") bytes"
   "${as_user[@]}" scripts/wine-prefix.sh "$wine" || return 1
   echo "--- silent install, as $user"
   on_wine "$root/setup.exe" /S || { echo "FAIL: setup ended with $?"; return 1; }
-  echo "installed in C:\Program Files\Norvik2 Prefs Editor:"
+  echo "installed in C:\Program Files\Norvik2 - Prefs Editor:"
   (cd "$inst" && find . -type f | sort | sed 's/^/  /')
   diff <(cd "$inst" && find . -type f ! -name Uninstall.exe | sort) \
        <(cd build/windows/unpacked/* && find . -type f | sort) || { echo "FAIL: not the zip's files"; return 1; }
   echo "Add/Remove Programs:"
-  "${as_user[@]}" "$wine" reg query "$key" | tr -d '\r' | grep -E 'Display|Publisher|Uninstall' | tee "$root/entry"
-  for want in 'DisplayName.*Norvik2 Prefs Editor$' 'DisplayVersion.*1\.0\.1$' 'Publisher.*Oskvarl$' 'DisplayIcon.*norvik-prefs-editor.exe'; do
-    grep -q "$want" "$root/entry" || { echo "FAIL: the entry lacks $want"; return 1; }
+  "${as_user[@]}" "$wine" reg query "$key" | tr -d '\r' | grep -E 'Display|Publisher|Uninstall|Estimated|No' | tee "$root/entry"
+  # Numbers as numbers: the size in kilobytes, and no Modify or Repair buttons.
+  for want in 'DisplayName +REG_SZ +Norvik2 - Prefs Editor$' 'DisplayVersion.*1\.0\.1$' 'Publisher.*Oskvarl$' \
+              'DisplayIcon.*norvik-prefs-editor.exe' 'EstimatedSize +REG_DWORD +0x[0-9a-f]{4,}$' \
+              'NoModify +REG_DWORD +0x1$' 'NoRepair +REG_DWORD +0x1$'; do
+    grep -q -E "$want" "$root/entry" || { echo "FAIL: the entry lacks $want"; return 1; }
   done
   echo "Start menu:"
   find "$prefix/drive_c" -path '*Start Menu*' -name '*.lnk' | sed "s|^$prefix/drive_c/|  C:/|" | tee "$root/menu"
-  grep -q 'Norvik2 Prefs Editor/Norvik2 Prefs Editor.lnk$' "$root/menu" || { echo "FAIL: no Start-menu entry"; return 1; }
+  grep -q 'Norvik2 - Prefs Editor/Norvik2 - Prefs Editor.lnk$' "$root/menu" || { echo "FAIL: no Start-menu entry"; return 1; }
 
   echo "--- a folder this account may not write"
   chmod a-w "$inst"
@@ -204,7 +286,7 @@ installer_road() {
 
   echo "--- while the program runs"
   "${as_user[@]}" QT_QPA_PLATFORM=offscreen "$wine" "$inst/norvik-prefs-editor.exe" >/dev/null 2>&1 &
-  for _ in $(seq 100); do pgrep -f 'Norvik2 Prefs Editor.norvik-prefs-editor.exe' >/dev/null && break; sleep 0.2; done
+  for _ in $(seq 100); do pgrep -f 'Norvik2 - Prefs Editor.norvik-prefs-editor.exe' >/dev/null && break; sleep 0.2; done
   sleep 3
   refused "$root/setup.exe" /S || return 1
   refused "${uninstall_here[@]}" || return 1
@@ -219,7 +301,8 @@ installer_road() {
   grep -q "users/$user/AppData/Roaming/norvik-prefs-editor/NorvikPrefs.ini$" "$root/left" ||
     { echo "FAIL: the settings in %APPDATA% are gone"; return 1; }
   ! "${as_user[@]}" "$wine" reg query "$key" >/dev/null 2>&1 || { echo "FAIL: the Add/Remove entry is left"; return 1; }
-  echo "no program files, no Start-menu entry, no Add/Remove entry"
+  ! "${as_user[@]}" "$wine" reg query 'HKLM\Software\Oskvarl' >/dev/null 2>&1 || { echo "FAIL: the vendor key is left"; return 1; }
+  echo "no program files, no Start-menu entry, no Add/Remove entry, no vendor key"
 }
 
 stage "Qt for Windows" bash scripts/qt-windows.sh

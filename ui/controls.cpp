@@ -169,6 +169,12 @@ Picture::Picture(QWidget* parent) : QLabel(parent) {
   setFocusPolicy(Qt::NoFocus);
 }
 
-void Picture::SetPicture(const QPixmap& picture) { setPixmap(picture); }
+void Picture::SetPicture(const QIcon& picture) {
+  QSize largest(0, 0);
+  for (const QSize& size : picture.availableSizes()) {
+    if (size.width() * size.height() > largest.width() * largest.height()) largest = size;
+  }
+  setPixmap(picture.pixmap(largest, 1.0));
+}
 
 }  // namespace ui

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QFont>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -90,12 +91,13 @@ class Frame final : public QGroupBox {
   explicit Frame(QWidget* parent);
 };
 
-// Shows a picture stretched to fill the control.
+// Shows a picture stretched to fill the control. Of an icon it shows the largest image,
+// scaled down to the control's own pixels, so the picture is sharp at every scale.
 class Picture final : public QLabel {
   Q_OBJECT
  public:
   explicit Picture(QWidget* parent);
-  void SetPicture(const QPixmap& picture);
+  void SetPicture(const QIcon& picture);
 };
 
 }  // namespace ui

@@ -36,21 +36,21 @@ Function NorvikMayInstall
   CreateDirectory "$INSTDIR"
   Call NorvikWritable
   StrCmp $0 "yes" +3
-    MessageBox MB_OK|MB_ICONSTOP "Norvik2 Prefs Editor cannot be installed in $INSTDIR: this account may not write there. Run the setup as an administrator, or choose a folder of your own." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} cannot be installed in $INSTDIR: this account may not write there. Run the setup as an administrator, or choose a folder of your own." /SD IDOK
     Abort
   Call NorvikRunning
   StrCmp $0 "no" +3
-    MessageBox MB_OK|MB_ICONSTOP "Norvik2 Prefs Editor is running from $INSTDIR. Close it, then run the setup again." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} is running from $INSTDIR. Close it, then run the setup again." /SD IDOK
     Abort
 FunctionEnd
 
 Function un.NorvikMayUninstall
   Call un.NorvikWritable
   StrCmp $0 "yes" +3
-    MessageBox MB_OK|MB_ICONSTOP "Norvik2 Prefs Editor cannot be removed from $INSTDIR: this account may not change that folder. Run the uninstaller as an administrator." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} cannot be removed from $INSTDIR: this account may not change that folder. Run the uninstaller as an administrator." /SD IDOK
     Abort
   Call un.NorvikRunning
   StrCmp $0 "no" +3
-    MessageBox MB_OK|MB_ICONSTOP "Norvik2 Prefs Editor is running. Close it, then uninstall again." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} is running. Close it, then uninstall again." /SD IDOK
     Abort
 FunctionEnd

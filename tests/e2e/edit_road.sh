@@ -283,6 +283,17 @@ shows Label1 960 2760 1935 375 '#FF0000'
 shows Label2 1080 3000 1815 255 '#C00000'
 shows Label4 120 3240 1215 255 '#000000'
 shows Image2 120 2520 780 525 12
+# The credit corner's picture is drawn for the scale, not enlarged from a smaller one: row
+# by row, the left edge of its outline moves smoothly, where an enlarged picture steps.
+# The mean bend of that edge (its second difference), in hundredths of a pixel.
+bend=$(convert "$work/window.png" -crop "$(px 780)x$(px 525)+$(px 120)+$(px 2520)" +repage -colorspace Gray -depth 8 -compress none pgm:- |
+  tr -s ' \n' '\n\n' | awk 'NR == 2 { w = $1 } NR == 3 { h = $1 } NR > 4 { v[NR - 5] = $1; if (NR == 5 || $1 < dark) dark = $1 }
+    END { for (y = 0; y < h; y++) { p = 0
+            for (x = 0; x < w / 2; x++) { b = (v[y * w + x] - dark) / (v[0] - dark); p += b < 1 ? b : 1; if (b < 0.5) break }
+            if (x >= w / 2) continue
+            if (n++ > 1) { d = p - 2 * q + r; bend += d < 0 ? -d : d } r = q; q = p }
+          print int(100 * bend / (n - 2)) }')
+[ "$bend" -lt 25 ] || fail "the credit corner's picture steps along its outline: a mean bend of $bend/100 pixel"
 if [ -z "$by_keys" ]; then  # no key reaches the credit corner
   click_at 0 2520 2295 855  # Label3, where nothing else lies over it
   for _ in $(seq 200); do [ -s "$work/opened/address" ] && break; sleep 0.1; done  # Wine starts its browser first
