@@ -2,6 +2,12 @@
 
 #include <QFont>
 #include <QMessageLogContext>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QStyleFactory>
+#include <QStyleOption>
+#include <QToolTip>
+#include <qdrawutil.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -44,6 +50,31 @@ void SmoothText() {
   }
 }
 
+// Tool tips in the desktop's tool-tip colours (QToolTip's palette), framed in their text
+// colour. Windows' visual styles draw them from a theme instead, whose text (grey on white
+// under Wine) is hard to read; every other control keeps the desktop's style.
+class ToolTipStyle final : public QProxyStyle {
+ public:
+  using QProxyStyle::QProxyStyle;
+  using QProxyStyle::polish;
+  void polish(QWidget* widget) override {
+    QProxyStyle::polish(widget);
+    if (widget->inherits("QTipLabel")) widget->setPalette(QToolTip::palette());
+  }
+  void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+    if (element != PE_PanelTipLabel) return QProxyStyle::drawPrimitive(element, option, painter, widget);
+    qDrawPlainRect(painter, option->rect, option->palette.toolTipText().color(), 1,
+                   &option->palette.toolTipBase());
+  }
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returned) const override {
+    // A themed tip's rounded mask would cut the plain frame's corners.
+    if (hint == SH_ToolTip_Mask) return 0;
+    return QProxyStyle::styleHint(hint, option, widget, returned);
+  }
+};
+
 }  // namespace
 
 std::unique_ptr<QApplication> StartApplication(int& argc, char** argv, const char* program) {
@@ -57,6 +88,8 @@ std::unique_ptr<QApplication> StartApplication(int& argc, char** argv, const cha
     else qt_message_output(type, context, message);
   }
   SmoothText();
+  // The style the desktop (or -style) chose, its tool tips in the desktop's colours.
+  QApplication::setStyle(new ToolTipStyle(QStyleFactory::create(QApplication::style()->name())));
   return app;
 }
 

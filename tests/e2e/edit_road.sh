@@ -278,6 +278,26 @@ shows Label1 960 2760 1935 375 '#FF0000'
 shows Label2 1080 3000 1815 255 '#C00000'
 shows Label4 120 3240 1215 255 '#000000'
 shows Image2 120 2520 780 525 12
+# The credit corner's tool tip: its background (its commonest colour) and its text (the
+# colour farthest from that) read from what the pointer's rest changed on the screen.
+import -window root "$work/before.png"
+xdotool mousemove --window "$main" "$(px 1500)" "$(px 2600)"
+for _ in $(seq 20); do
+  sleep 0.5
+  import -window root "$work/tip.png"
+  tip=$(convert "$work/before.png" "$work/tip.png" -compose difference -composite -format %@ info: 2>/dev/null)
+  [[ $tip == 0x0* ]] || break
+done
+shot tooltip
+read -r fore back contrast < <(convert "$work/tip.png" -crop "$tip" +repage -format %c histogram:info:- | tr -c '0-9#A-F\n' ' ' |
+  awk 'function lum(r, g, b) { return 0.2126 * lin(r) + 0.7152 * lin(g) + 0.0722 * lin(b) }
+       function lin(c) { c /= 255; return c <= 0.03928 ? c / 12.92 : ((c + 0.055) / 1.055) ^ 2.4 }
+       { n[NR] = $1; hex[NR] = $5; l[NR] = lum($2, $3, $4); if ($1 > n[bg]) bg = NR }
+       END { for (i in n) { c = (l[i] > l[bg] ? l[i] + 0.05 : l[bg] + 0.05) / (l[i] > l[bg] ? l[bg] + 0.05 : l[i] + 0.05)
+                            if (n[i] >= 3 && c > best) { best = c; fg = i } }
+             printf "%s %s %.1f\n", hex[fg], hex[bg], best }')
+echo "tool tip: text $fore on $back, contrast $contrast to 1"
+awk -v c="$contrast" 'BEGIN { exit !(c >= 4.5) }' || fail "the tool tip's text $fore on $back has a contrast of $contrast to 1"
 click_at 0 2520 2295 855  # Label3, where nothing else lies over it
 for _ in $(seq 200); do [ -s "$work/opened/address" ] && break; sleep 0.1; done  # Wine starts its browser first
 [ "$(cat "$work/opened/address" 2>/dev/null)" = https://stormwarden.example/ ] || fail "the credit corner opened nothing"
