@@ -1,5 +1,7 @@
 #include "ui/application.h"
 
+#include "ui/desktop.h"
+
 #include <QFont>
 #include <QMessageLogContext>
 #include <QPainter>
@@ -34,17 +36,15 @@ void HoldOrEnd(QtMsgType type, const QMessageLogContext&, const QString& message
   std::_Exit(EXIT_FAILURE);
 }
 
-// Text is drawn smoothed, from the faces' outlines, as Windows draws it by default. Under
-// Wine the dialog font's face (Wine's own Tahoma) also carries bitmaps for small sizes,
-// which Qt's glyph cache cuts at the top ("f" read as "t"); smoothed text never takes them.
-// The fonts the platform gives the message boxes, tooltips, lists and menus keep their
-// faces and sizes.
-void SmoothText() {
-  QFont font = QGuiApplication::font();
-  font.setStyleStrategy(QFont::PreferAntialias);
-  QGuiApplication::setFont(font);
-  for (const char* widgetClass : {"QMessageBox", "QTipLabel", "QAbstractItemView", "QMenu"}) {
-    font = QApplication::font(widgetClass);
+// The application's font and the fonts the platform gives the message boxes, tool tips,
+// lists and menus, each in the face the desktop draws it in for its other programs, drawn
+// smoothed, from the faces' outlines, as Windows draws text by default.
+void DesktopFonts() {
+  static const char* const kWidgetClasses[] = {nullptr, "QMessageBox", "QTipLabel", "QAbstractItemView", "QMenu"};
+  for (const char* widgetClass : kWidgetClasses) {
+    QFont font = QApplication::font(widgetClass);
+    const QString face = desktop::FaceOf(font.family());
+    if (face != font.family()) QFont::insertSubstitution(font.family(), face);
     font.setStyleStrategy(QFont::PreferAntialias);
     QApplication::setFont(font, widgetClass);
   }
@@ -80,6 +80,7 @@ class ToolTipStyle final : public QProxyStyle {
 std::unique_ptr<QApplication> StartApplication(int& argc, char** argv, const char* program) {
   startingProgram = program;
   previousHandler = qInstallMessageHandler(HoldOrEnd);
+  desktop::BeforeApplication();
   auto app = std::make_unique<QApplication>(argc, argv);
   qInstallMessageHandler(previousHandler);
   for (const auto& [type, message] : std::exchange(heldMessages, {})) {
@@ -87,7 +88,7 @@ std::unique_ptr<QApplication> StartApplication(int& argc, char** argv, const cha
     if (previousHandler) previousHandler(type, context, message);
     else qt_message_output(type, context, message);
   }
-  SmoothText();
+  DesktopFonts();
   // The style the desktop (or -style) chose, its tool tips in the desktop's colours.
   QApplication::setStyle(new ToolTipStyle(QStyleFactory::create(QApplication::style()->name())));
   return app;

@@ -9,7 +9,7 @@
 # saved as it was shown. Then it checks the settings file and the prefs file on disk byte
 # for byte.
 #
-#   edit_road.sh [--installed|--wine|--wine-installed] [--scale PERCENT] PROGRAM SAMPLE_DRIVE_C [SCREENSHOT_FOLDER]
+#   edit_road.sh [--installed|--wine [--tahoma]|--wine-installed] [--scale PERCENT] PROGRAM SAMPLE_DRIVE_C [SCREENSHOT_FOLDER]
 #
 # --scale: the desktop scales by PERCENT (150: 144 dots per inch), the window with it.
 # --installed: PROGRAM runs where it is installed, as a user who cannot write its folder
@@ -18,7 +18,8 @@
 # --wine: PROGRAM is the Windows program, run under Wine from a copy of its folder (its
 # DLLs and plugin folders, where it has them) in a folder with a blank in its name; the
 # sample is drive c: of a Wine prefix of the test's own (a copy of $WINEPREFIX, where set),
-# whose Wine server knows no other display.
+# whose Wine server knows no other display, with none of Wine's own faces in it; --tahoma:
+# with Wine's Tahoma and Marlett copied in, as the README shows.
 # --wine-installed: PROGRAM is the Windows program as the setup program installed it into
 # $WINEPREFIX, run by the prefix's owner, who must not be able to write its folder; the
 # sample is drive c: of that prefix, and the settings file lands in %APPDATA%.
@@ -28,6 +29,8 @@ set -Eeuo pipefail
 mode=${1:-}
 case $mode in --installed | --wine | --wine-installed) shift ;; *) mode="" ;; esac
 [[ $mode == --wine* ]] && on_wine=yes || on_wine=""
+faces=()
+[ "${1:-}" = --tahoma ] && { faces=(--tahoma); shift; }
 scale=100
 [ "${1:-}" = --scale ] && { scale=$2; shift 2; }
 program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")  # it runs from /
@@ -128,7 +131,7 @@ start_openbox
 spare=$(xmodmap -pke | awk 'NF == 3 && !spare { spare = $2 } END { print spare }')
 xmodmap -e "keycode $spare = Greek_OMEGA"
 if [ -n "$on_wine" ]; then
-  if [ "$mode" = --wine ]; then "$(dirname "$0")/../../scripts/wine-prefix.sh" "$wine"; fi
+  if [ "$mode" = --wine ]; then "$(dirname "$0")/../../scripts/wine-prefix.sh" "${faces[@]}" "$wine"; fi
   "${run_as[@]}" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $((96 * scale / 100)) /f >/dev/null 2>&1
   cp -r "$sample/." "$drive/"
   if [ "$mode" = --wine-installed ]; then chown -R --from=0:0 "$owner" "$drive"; fi
