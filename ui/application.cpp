@@ -80,8 +80,13 @@ class ToolTipStyle final : public QProxyStyle {
 std::unique_ptr<QApplication> StartApplication(int& argc, char** argv, const char* program) {
   startingProgram = program;
   previousHandler = qInstallMessageHandler(HoldOrEnd);
-  desktop::BeforeApplication();
+  // The desktop's platform choice, unless one was made (QT_QPA_PLATFORM, -platform); the
+  // programs this one starts make their own.
+  const QByteArray platform = desktop::Platform();
+  const bool choosing = !platform.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+  if (choosing) qputenv("QT_QPA_PLATFORM", platform);
   auto app = std::make_unique<QApplication>(argc, argv);
+  if (choosing) qunsetenv("QT_QPA_PLATFORM");
   qInstallMessageHandler(previousHandler);
   for (const auto& [type, message] : std::exchange(heldMessages, {})) {
     const QMessageLogContext context;

@@ -254,7 +254,12 @@ win=$(wait_window "Disclaimer")
 shot disclaimer
 placed Disclaimer
 import -window "$win" "$work/box.png"
-reads "$work/box.png" "YOU are fully responsible" "$(px 7500)x$(px 1500)+0+0"
+# Every word gap whole; the text smoothed: grey levels between its colour and the box's.
+for words in "YOU are fully responsible" "You may not" "by using" "this program."; do
+  reads "$work/box.png" "$words" "$(px 7500)x$(px 1950)+0+0"
+done
+levels=$(convert "$work/box.png" -crop "$(px 6000)x$(px 1950)+$(px 900)+0" +repage -colorspace Gray -format %k info:)
+[ "$levels" -gt 2 ] || fail "the disclaimer's text is drawn in $levels grey levels, not smoothed"
 still_open Disclaimer
 xdotool key alt+y
 

@@ -3,7 +3,7 @@
 // Qt asks fontconfig for every face, as the desktop's other programs do.
 namespace ui::desktop {
 
-void BeforeApplication() {}
+QByteArray Platform() { return {}; }
 
 QString FaceOf(const QString& family) { return family; }
 

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QFontDatabase>
+#include <QFontInfo>
 
 #include <windows.h>
 
@@ -29,14 +30,11 @@ QString PickedFamily(HDC dc) {
 
 }  // namespace
 
-void BeforeApplication() {
-  // Under Wine, Qt's own FreeType draws the text from the faces' outlines, smoothed. Its
-  // GDI engine gets the small sizes of Wine's Tahoma from the face's bitmaps, in two
-  // colours, cuts their tops ("f" read as "t") and loses word gaps. Windows itself keeps
-  // Qt's choice (ClearType). An explicit -platform or QT_QPA_PLATFORM is left alone.
-  if (UnderWine() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-    qputenv("QT_QPA_PLATFORM", "windows:fontengine=freetype");
-}
+// Under Wine, Qt's own FreeType draws the text from the faces' outlines, smoothed. Its GDI
+// engine gets the small sizes of Wine's Tahoma from the face's bitmaps, in two colours,
+// cuts their tops ("f" read as "t") and loses word gaps. Windows itself keeps Qt's choice
+// (ClearType).
+QByteArray Platform() { return UnderWine() ? QByteArrayLiteral("windows:fontengine=freetype") : QByteArray(); }
 
 // A dialog font's name ("MS Shell Dlg") stands for a face of the system's; where that face
 // is missing (a Wine prefix without Tahoma), GDI draws it in the machine's stand-in, as
@@ -58,7 +56,7 @@ QString FaceOf(const QString& family) {
     HGDIOBJ previous = SelectObject(dc, font);
     if (weight == FW_NORMAL) {
       face = PickedFamily(dc);
-      unknown = !face.isEmpty() && !QFontDatabase::hasFamily(face);
+      unknown = !face.isEmpty() && QFontInfo(QFont(face)).family() != face;
     }
     const DWORD size = GetFontData(dc, 0, 0, nullptr, 0);
     if (unknown && PickedFamily(dc) == face && size != GDI_ERROR) {
