@@ -37,9 +37,8 @@ QMessageBox::Icon toQtIcon(MsgIcon icon) {
 // bar's font is the window manager's: on Windows the caption font the platform names,
 // elsewhere most often a bold one about the size of the application's, and under Wine an
 // X11 window manager's, whose face may run half as wide again as Windows' own (Wine's
-// Tahoma, drawn from its outlines). The bar also
-// holds the window's icon and up to three buttons, each about as wide as the bar is high,
-// with some padding around each.
+// Tahoma, drawn from its outlines). The bar also holds the window's icon and up to three
+// buttons, each about as wide as the bar is high, with some padding around each.
 int widthForTitle(const QString& title) {
   QFont font = QApplication::font("QMdiSubWindowTitleBar");
   font.setBold(true);

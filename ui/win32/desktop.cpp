@@ -17,13 +17,13 @@ bool UnderWine() {
   return ntdll && GetProcAddress(ntdll, "wine_get_version");
 }
 
-// The family of the face that GDI picks for `font`, which `dc` holds.
+// The family of the face GDI picked for the font selected into `dc`.
 QString PickedFamily(HDC dc) {
   const UINT size = GetOutlineTextMetricsW(dc, 0, nullptr);
   if (size == 0) return {};
   std::vector<char> buffer(size);
-  const auto* metrics = reinterpret_cast<OUTLINETEXTMETRICW*>(buffer.data());
-  if (GetOutlineTextMetricsW(dc, size, reinterpret_cast<OUTLINETEXTMETRICW*>(buffer.data())) == 0) return {};
+  auto* metrics = reinterpret_cast<OUTLINETEXTMETRICW*>(buffer.data());
+  if (GetOutlineTextMetricsW(dc, size, metrics) == 0) return {};
   return QString::fromWCharArray(
       reinterpret_cast<const wchar_t*>(buffer.data() + reinterpret_cast<quintptr>(metrics->otmpFamilyName)));
 }
