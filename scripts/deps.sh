@@ -23,8 +23,8 @@ TEST_PACKAGES=(xvfb openbox xdotool x11-utils x11-xserver-utils imagemagick tess
 # Debian package's dependency tool and its checkers (devscripts: hardening-check), and
 # setpriv to run the program as a user.
 INSTALL_CHECK_PACKAGES=(desktop-file-utils appstream dpkg-dev lintian devscripts util-linux)
-# The Windows cross-build, and Wine with its own fonts to run it (Tahoma among them, as
-# every Windows has it); Ninja and dpkg-source to build Qt for Windows from Debian's
+# The Windows cross-build, and Wine with its own fonts to run it (Tahoma among them, which
+# one test copies into its prefix); Ninja and dpkg-source to build Qt for Windows from Debian's
 # source package; ccache lets a Qt build made anew reuse what an earlier one compiled;
 # NSIS makes the setup program, icoutils' wrestool reads the program's resources.
 WINDOWS_TEST_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64 fonts-wine ninja-build dpkg-dev ccache

@@ -36,14 +36,14 @@ QMessageBox::Icon toQtIcon(MsgIcon icon) {
 // The width a box needs for the window manager to show its whole title. The title
 // bar's font is the window manager's: on Windows the caption font the platform names,
 // elsewhere most often a bold one about the size of the application's, and under Wine an
-// X11 window manager's, whose face may run a quarter wider than Windows' own. The bar also
-// holds the window's icon and up to three buttons, each about as wide as the bar is high,
-// with some padding around each.
+// X11 window manager's, whose face may run half as wide again as Windows' own (Wine's
+// Tahoma, drawn from its outlines). The bar also holds the window's icon and up to three
+// buttons, each about as wide as the bar is high, with some padding around each.
 int widthForTitle(const QString& title) {
   QFont font = QApplication::font("QMdiSubWindowTitleBar");
   font.setBold(true);
   const QFontMetrics metrics(font);
-  return metrics.horizontalAdvance(title) * 5 / 4 + 9 * metrics.height();
+  return metrics.horizontalAdvance(title) * 3 / 2 + 9 * metrics.height();
 }
 
 // That width less the margins around the items of the box's layout.

@@ -10,7 +10,7 @@
 # not written over unasked. It checks the settings file and the prefs file on disk byte
 # for byte.
 #
-#   edit_road.sh [--installed|--wine|--wine-installed] [--scale PERCENT] [--keys] PROGRAM SAMPLE_DRIVE_C [SCREENSHOT_FOLDER]
+#   edit_road.sh [--installed|--wine [--tahoma]|--wine-installed] [--scale PERCENT] [--keys] PROGRAM SAMPLE_DRIVE_C [SCREENSHOT_FOLDER]
 #
 # --keys: the edit is made with the keyboard alone (Space, arrows, Tab, Enter, F2 and the
 # buttons' access keys); the mouse is never moved.
@@ -21,7 +21,8 @@
 # --wine: PROGRAM is the Windows program, run under Wine from a copy of its folder (its
 # DLLs and plugin folders, where it has them) in a folder with a blank in its name; the
 # sample is drive c: of a Wine prefix of the test's own (a copy of $WINEPREFIX, where set),
-# whose Wine server knows no other display.
+# whose Wine server knows no other display, with none of Wine's own faces in it; --tahoma:
+# with Wine's Tahoma and Marlett copied in, as the README shows.
 # --wine-installed: PROGRAM is the Windows program as the setup program installed it into
 # $WINEPREFIX, run by the prefix's owner, who must not be able to write its folder; the
 # sample is drive c: of that prefix, and the settings file lands in %APPDATA%.
@@ -31,6 +32,8 @@ set -Eeuo pipefail
 mode=${1:-}
 case $mode in --installed | --wine | --wine-installed) shift ;; *) mode="" ;; esac
 [[ $mode == --wine* ]] && on_wine=yes || on_wine=""
+faces=()
+[ "${1:-}" = --tahoma ] && { faces=(--tahoma); shift; }
 scale=100
 [ "${1:-}" = --scale ] && { scale=$2; shift 2; }
 by_keys=""
@@ -131,7 +134,7 @@ start_openbox
 spare=$(xmodmap -pke | awk 'NF == 3 && !spare { spare = $2 } END { print spare }')
 xmodmap -e "keycode $spare = Greek_OMEGA"
 if [ -n "$on_wine" ]; then
-  if [ "$mode" = --wine ]; then "$(dirname "$0")/../../scripts/wine-prefix.sh" "$wine"; fi
+  if [ "$mode" = --wine ]; then "$(dirname "$0")/../../scripts/wine-prefix.sh" "${faces[@]}" "$wine"; fi
   "${run_as[@]}" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $((96 * scale / 100)) /f >/dev/null 2>&1
   cp -r "$sample/." "$drive/"
   if [ "$mode" = --wine-installed ]; then chown -R --from=0:0 "$owner" "$drive"; fi
@@ -258,7 +261,12 @@ win=$(wait_window "Disclaimer")
 shot disclaimer
 placed Disclaimer
 import -window "$win" "$work/box.png"
-reads "$work/box.png" "YOU are fully responsible" "$(px 7500)x$(px 1500)+0+0"
+# Every word gap whole; the text smoothed: grey levels between its colour and the box's.
+for words in "YOU are fully responsible" "You may not" "by using" "this program."; do
+  reads "$work/box.png" "$words" "$(px 7500)x$(px 1950)+0+0"
+done
+levels=$(convert "$work/box.png" -crop "$(px 6000)x$(px 1950)+$(px 900)+0" +repage -colorspace Gray -format %k info:)
+[ "$levels" -gt 2 ] || fail "the disclaimer's text is drawn in $levels grey levels, not smoothed"
 still_open Disclaimer
 xdotool key alt+y
 
@@ -295,6 +303,26 @@ bend=$(convert "$work/window.png" -crop "$(px 780)x$(px 525)+$(px 120)+$(px 2520
           print int(100 * bend / (n - 2)) }')
 [ "$bend" -lt 25 ] || fail "the credit corner's picture steps along its outline: a mean bend of $bend/100 pixel"
 if [ -z "$by_keys" ]; then  # no key reaches the credit corner
+  # The credit corner's tool tip: its background (its commonest colour) and its text (the
+  # colour farthest from that) read from what the pointer's rest changed on the screen.
+  import -window root "$work/before.png"
+  xdotool mousemove --window "$main" "$(px 1500)" "$(px 2600)"
+  for _ in $(seq 20); do
+    sleep 0.5
+    import -window root "$work/tip.png"
+    tip=$(convert "$work/before.png" "$work/tip.png" -compose difference -composite -format %@ info: 2>/dev/null)
+    [[ $tip == 0x0* ]] || break
+  done
+  shot tooltip
+  read -r fore back contrast < <(convert "$work/tip.png" -crop "$tip" +repage -format %c histogram:info:- | tr -c '0-9#A-F\n' ' ' |
+    awk 'function lum(r, g, b) { return 0.2126 * lin(r) + 0.7152 * lin(g) + 0.0722 * lin(b) }
+         function lin(c) { c /= 255; return c <= 0.03928 ? c / 12.92 : ((c + 0.055) / 1.055) ^ 2.4 }
+         { n[NR] = $1; hex[NR] = $5; l[NR] = lum($2, $3, $4); if ($1 > n[bg]) bg = NR }
+         END { for (i in n) { c = (l[i] > l[bg] ? l[i] + 0.05 : l[bg] + 0.05) / (l[i] > l[bg] ? l[bg] + 0.05 : l[i] + 0.05)
+                              if (n[i] >= 3 && c > best) { best = c; fg = i } }
+               printf "%s %s %.1f\n", hex[fg], hex[bg], best }')
+  echo "tool tip: text $fore on $back, contrast $contrast to 1"
+  awk -v c="$contrast" 'BEGIN { exit !(c >= 4.5) }' || fail "the tool tip's text $fore on $back has a contrast of $contrast to 1"
   click_at 0 2520 2295 855  # Label3, where nothing else lies over it
   for _ in $(seq 200); do [ -s "$work/opened/address" ] && break; sleep 0.1; done  # Wine starts its browser first
   [ "$(cat "$work/opened/address" 2>/dev/null)" = https://stormwarden.example/ ] || fail "the credit corner opened nothing"

@@ -1,6 +1,7 @@
 // The window's handlers as a user drives them: start-up, opening, editing, saving,
 // reloading and closing, the boxes word for word, loads that fail or are interrupted.
 
+#include <QFontDatabase>
 #include <QTest>
 #include <QTimer>
 
@@ -173,6 +174,38 @@ TEST_P(Startup, run) {
 }
 INSTANTIATE_TEST_SUITE_P(Form1, Startup, ::testing::ValuesIn(kStarts),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The control table: every control's place in twips (15 a pixel) within its container and
+// its font: the serif face (or the first stand-in the machine has) at 8.25 points, bold
+// where marked, never italic; the others take the desktop's dialog font, as the window.
+TEST_F(Form1Test, everyControlInItsPlaceAndFont) {
+  enum Face { kDialog, kSerif, kSerifBold };
+  Form1& f = *form_;
+  const std::tuple<QWidget*, QWidget*, QRect, Face> rows[] = {
+      {f.Frame1, &f, {0, 2280, 6615, 1215}, kDialog}, {f.Command2[0], f.Frame1, {4440, 240, 2055, 375}, kSerifBold},
+      {f.Command3, f.Frame1, {4440, 720, 2055, 375}, kSerif}, {f.Command2[1], f.Frame1, {2400, 240, 2055, 375}, kSerifBold},
+      {f.Command1, f.Frame1, {2400, 720, 2055, 375}, kSerif}, {f.Label4, f.Frame1, {120, 960, 1215, 255}, kSerif},
+      {f.Label3, f.Frame1, {0, 240, 2295, 855}, kDialog}, {f.Label2, f.Frame1, {1080, 720, 1815, 255}, kSerifBold},
+      {f.Image2, f.Frame1, {120, 240, 780, 525}, kDialog}, {f.Label1, f.Frame1, {960, 480, 1935, 375}, kDialog},
+      {f.LineNfile_txt, &f, {10, 2040, 6600, 285}, kDialog}, {f.List1, &f, {10, 0, 6615, 2010}, kDialog}};
+  const auto px = [](int twips) { return qRound(twips / 15.0); };
+  int row = 0;
+  for (const auto& [control, container, twips, face] : rows) {
+    const QFont font = control->font();
+    SCOPED_TRACE(std::to_string(row++) + ": " + (font.toString() + " in " + QFontInfo(font).family()).toStdString());
+    EXPECT_EQ(control->parentWidget(), container);
+    EXPECT_EQ(control->geometry(), QRect(px(twips.x()), px(twips.y()), px(twips.width()), px(twips.height())));
+    EXPECT_EQ(control->testAttribute(Qt::WA_SetFont), face != kDialog);
+    if (face == kDialog) {
+      EXPECT_EQ(font, QApplication::font(control));
+      continue;
+    }
+    EXPECT_EQ(font.families().first(), QStringLiteral("MS Serif"));
+    // Headless Qt on Windows has no faces to draw in.
+    EXPECT_TRUE(font.families().contains(QFontInfo(font).family()) || QFontDatabase::families().isEmpty());
+    EXPECT_TRUE(font.pointSizeF() == 8.25 && font.bold() == (face == kSerifBold) && !font.italic());
+  }
+}
 
 // Every box, each brought up once, word for word.
 TEST_F(Form1Test, theBoxesWordForWord) {
