@@ -29,6 +29,7 @@ void PrintPlace(char letter, const std::string& place, const char* relative) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  codepage::UseSystemCodePage();
   if (argc < 2) {
     std::fprintf(stderr, "usage: norvik-drives RELATIVE_PATH [FOLDER...] (a\\b\\file, as on a drive)\n");
     return 2;
