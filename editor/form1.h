@@ -5,6 +5,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "fileservices/hostpath.h"
+
 #include <array>
 #include <functional>
 #include <string>
@@ -89,7 +91,7 @@ class Form1 final : public QWidget {
   void CentreOnScreen();
   template <typename Handler> void Guarded(Handler handler);
 
-  QString SettingsFilePath() const;
+  hostpath::HostPath SettingsFilePath() const;
   void FindGameDataFolder();
   bool PromptForDrive();
   void AddFileEntries(const std::vector<std::string>& found, size_t cut);

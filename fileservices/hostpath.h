@@ -27,10 +27,6 @@ using HostPath = std::string;
 // separator ("/opt/norvik", "C:\Games\Norvik").
 HostPath ExecutableFolder();
 
-// The same folder as program text (code page), the way the program names it when it
-// builds the path of its settings file.
-std::string ProgramFolder();
-
 // Replaces the folder of the executable (tests place a dosdevices/ folder in a
 // throw-away folder). An empty folder restores the real one.
 void OverrideExecutableFolder(HostPath hostFolder);

@@ -40,7 +40,7 @@ class LineEndFinder {
 }  // namespace
 
 LoadResult LoadLinesIntoList(std::string_view path, LineSink& sink) {
-  fileservices_internal::InputFile file(path);
+  fileservices_internal::InputFile file(hostpath::ToHostPath(path));
   if (!file.isOpen()) return LoadResult::OpenFailed;
   if (file.size() > kMaxLoadBytes) return LoadResult::TooLarge;
 

@@ -102,8 +102,6 @@ std::vector<HostPath> DriveRootCandidates(char letter) {
   return candidates;
 }
 
-std::string ProgramFolder() { return codepage::FromUtf8(ExecutableFolder()); }
-
 void OverrideExecutableFolder(HostPath hostFolder) {
   OverriddenFolder() = hostFolder.empty() ? std::string() : WithoutTrailingSlashes(hostFolder);
 }

@@ -65,8 +65,7 @@ bool MoveIntoPlace(const std::wstring& temp, const ReplaceTarget& target) {
 
 }  // namespace
 
-std::optional<ReplaceTarget> FindReplaceTarget(std::string_view programPath) {
-  const std::optional<std::wstring> host = hostpath::ToHostPath(programPath);
+std::optional<ReplaceTarget> FindReplaceTarget(const std::optional<std::wstring>& host) {
   if (!host) return std::nullopt;
   ReplaceTarget target;
   target.path = *host;
