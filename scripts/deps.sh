@@ -16,9 +16,10 @@ install_missing_packages() {
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev libgtest-dev fonts-dejavu-core)
 # The end-to-end tests' display, window manager, input and screen reading (tesseract), and
 # the screen reader's view (AT-SPI on a D-Bus session of the test's own); clang and its
-# libFuzzer runtime for fuzz/.
+# libFuzzer runtime for fuzz/; python3 and iconv (libc-bin) check the code-page tables, the
+# locales' sources let a test make the locales it runs Wine under, xclip reads the clipboard.
 TEST_PACKAGES=(xvfb openbox xdotool x11-utils x11-xserver-utils imagemagick tesseract-ocr dbus-daemon at-spi2-core
-               python3-pyatspi clang libclang-rt-14-dev)
+               python3-pyatspi clang libclang-rt-14-dev python3 libc-bin locales xclip)
 # The installed copy's checks: the validators of the menu entry and the metadata, the
 # Debian package's dependency tool and its checker, and setpriv to run the program as a
 # user.

@@ -2,20 +2,63 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <vector>
+
+#include "support/tempdir.h"
 
 namespace {
 
-// The round trips and the encoder's fast paths are the codepage fuzz target's properties,
-// replayed as a test over its seeds.
-TEST(Codepage, decodesWindows1252_theFiveBytesItLeavesUndefinedKeepTheirValue) {
+// Every code page against the system's own converter: each byte it reads reads the same,
+// every other one keeps its value, and every byte string comes back unchanged, also
+// through a host name. The round trips and the encoder's fast paths are the codepage fuzz
+// target's properties, replayed as a test over its seeds.
+TEST(Codepage, eachCodePage_readsAsTheSystemDoes_undefinedBytesKeepTheirValue) {
   std::string all;
   for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
-  const std::u16string text = codepage::Decode(all);
-  EXPECT_EQ(text.substr(0x7E, 0x24), u"~\x7F\u20AC\x81\u201A\u0192\u201E\u2026\u2020\u2021\u02C6\u2030\u0160"
-                                     u"\u2039\u0152\x8D\u017D\x8F\x90\u2018\u2019\u201C\u201D\u2022\u2013\u2014"
-                                     u"\u02DC\u2122\u0161\u203A\u0153\x9D\u017E\u0178\xA0\xA1");
-  EXPECT_EQ(codepage::Encode(u"\u20AC\u00FF\u0081 ~\u0100\u0080"), "\x80\xFF\x81 ~??");
+  for (const int page : {874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258}) {
+    ASSERT_TRUE(codepage::Use(page));
+    EXPECT_EQ(codepage::InUse(), page);
+    const std::u16string text = codepage::Decode(all);
+    for (int b = 0; b < 256; ++b)
+      EXPECT_EQ(text[b], testsupport::SystemDecode(page, static_cast<unsigned char>(b)).value_or(b)) << page << " " << b;
+    EXPECT_EQ(codepage::Encode(text), all) << page;
+    EXPECT_EQ(codepage::FromUtf8(codepage::ToUtf8(all)), all) << page;
+  }
+  // A code page without a table (double-byte, Unicode, none) leaves the one in use.
+  for (const int page : {932, 936, 949, 950, 65001, 0, -1, 1259}) EXPECT_FALSE(codepage::Use(page)) << page;
+  EXPECT_EQ(codepage::InUse(), 1258);
+  codepage::Use(1252);
+}
+
+// What a user types in each code page, its letter case, and the lines kept as Latin-1.
+TEST(Codepage, typedText_letterCase_andLatin1Lines_followTheCodePage) {
+  struct Row {
+    int page;
+    std::u16string typed;
+    std::string bytes;  // a character the code page lacks: '?'
+    std::u16string upper, lower;
+    bool cafeReadsAsLatin1;
+  };
+  const Row rows[] = {
+      {1251, u"\u041F\u0451\u0442\u0440 \u00E9\u20AC", "\xCF\xB8\xF2\xF0 ?\x88", u"\u0414\u041C\u0418\u0422\u0420\u0418\u0419", u"\u0434\u043C\u0438\u0442\u0440\u0438\u0439", false},
+      {1250, u"Micha\u0142 \u0152", "Micha\xB3 ?", u"MICHA\u0141 \u017B\u00D3\u0141\u0106", u"micha\u0142 \u017C\u00F3\u0142\u0107", false},
+      {1253, u"\u03A3\u03C3\u0401", "\xD3\xF3?", u"\u03A3\u039F\u03A6\u0399\u0391", u"\u03C3\u03BF\u03C6\u03B9\u03B1", false},
+      {1252, u"\u20AC\u00FF\u0081 ~\u0100\u0080", "\x80\xFF\x81 ~??", u"\u0160\u0152\u017D\u0178\u00C9", u"\u0161\u0153\u017E\u00FF\u00E9", true},
+  };
+  for (const Row& row : rows) {
+    codepage::Use(row.page);
+    EXPECT_EQ(codepage::Encode(row.typed), row.bytes) << row.page;
+    EXPECT_TRUE(codepage::EqualsNoCase(codepage::Encode(row.upper), codepage::Encode(row.lower))) << row.page;
+    EXPECT_FALSE(codepage::EqualsNoCase(codepage::Encode(row.upper), codepage::Encode(row.typed.substr(0, row.upper.size()))));
+    for (const char* line : {"caf\xE9", "a fine caf\xE9;"}) EXPECT_EQ(codepage::ReadsAsLatin1(line), row.cafeReadsAsLatin1) << row.page;
+    std::string latin1;
+    codepage::AppendEncodedLatin1(latin1, "caf\xE9 \x80");
+    EXPECT_EQ(latin1, codepage::Encode(u"caf\u00E9 \u0080")) << row.page;
+  }
+  codepage::Use(1252);
 }
 
 TEST(Codepage, hostNames_areUtf8WhereTheyCanBe) {
@@ -26,5 +69,33 @@ TEST(Codepage, hostNames_areUtf8WhereTheyCanBe) {
   };
   for (const auto& [utf8, bytes] : rows) EXPECT_EQ(codepage::FromUtf8(utf8), bytes) << utf8;
 }
+
+#ifndef _WIN32
+// The code page for each row of the locale table, as Wine gives it (tests/scripts/
+// wine_code_page.sh asks Wine the same rows), and the one used: 1252 for a double-byte one.
+TEST(Codepage, systemCodePage_isWhatWineGivesForTheLocale) {
+  std::ifstream table(LOCALE_TABLE);
+  ASSERT_TRUE(table) << LOCALE_TABLE;
+  const char* const variables[] = {"LC_ALL", "LC_CTYPE", "LANG"};
+  std::vector<std::pair<const char*, std::string>> saved;
+  for (const char* v : variables) saved.emplace_back(v, std::getenv(v) ? std::getenv(v) : "-");
+  int rows = 0;
+  for (std::string line; std::getline(table, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    std::string values[3];
+    int wine = 0;
+    fields >> values[0] >> values[1] >> values[2] >> wine;
+    for (int i = 0; i < 3; ++i) values[i] == "-" ? unsetenv(variables[i]) : setenv(variables[i], values[i].c_str(), 1);
+    EXPECT_EQ(codepage::SystemCodePage(), wine) << line;
+    const bool eightBit = wine != 932 && wine != 936 && wine != 949 && wine != 950 && wine != 65001;
+    EXPECT_EQ(codepage::UseSystemCodePage(), eightBit ? wine : 1252) << line;
+    ++rows;
+  }
+  EXPECT_GT(rows, 30);
+  for (const auto& [v, value] : saved) value == "-" ? unsetenv(v) : setenv(v, value.c_str(), 1);
+  codepage::Use(1252);
+}
+#endif
 
 }  // namespace

@@ -36,7 +36,7 @@ class EditorFixture : public DriveFixture {
     return writeOnDrive('c', std::string(kGameData) + "/" + std::string(relative), bytes);
   }
   std::filesystem::path gameFile(std::string_view relative) const {
-    return dir_.path() / "drive_c" / kGameData / relative;
+    return dir_.path() / "drive_c" / kGameData / HostName(std::string(relative));
   }
   std::filesystem::path settingsFile() const { return exeFolder_ / "NorvikPrefs.ini"; }
 

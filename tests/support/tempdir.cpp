@@ -6,6 +6,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <iconv.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -42,7 +43,7 @@ TempDir::~TempDir() {
 }
 
 fs::path TempDir::writeFile(std::string_view relative, std::string_view bytes) const {
-  fs::path file = root_ / fs::path(relative);
+  fs::path file = root_ / HostName(std::string(relative));
   fs::create_directories(file.parent_path());
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -56,6 +57,15 @@ std::string readFile(const fs::path& path) {
 }
 
 #ifdef _WIN32
+std::optional<char16_t> SystemDecode(int page, unsigned char byte) {
+  wchar_t unit = 0;
+  const char in = static_cast<char>(byte);
+  if (MultiByteToWideChar(static_cast<UINT>(page), MB_ERR_INVALID_CHARS, &in, 1, &unit, 1) != 1 ||
+      (unit >= 0xE000 && unit <= 0xF8FF))
+    return std::nullopt;
+  return static_cast<char16_t>(unit);
+}
+
 std::string ProgramPath(const fs::path& host) { return codepage::Encode(host.u16string()); }
 
 std::shared_ptr<void> HoldWithoutSharing(const fs::path& file) {
@@ -85,6 +95,20 @@ fs::path HostName(const std::string& name) {
   }
 }
 #else
+std::optional<char16_t> SystemDecode(int page, unsigned char byte) {
+  const iconv_t cd = iconv_open("UTF-16LE", ("CP" + std::to_string(page)).c_str());
+  if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv lacks CP" + std::to_string(page));
+  char in = static_cast<char>(byte), out[8];
+  char *from = &in, *to = out;
+  std::size_t inLeft = 1, outLeft = sizeof out;
+  // A combining mark waits for what follows it (CP1255, CP1258): the end lets it out.
+  const bool read = iconv(cd, &from, &inLeft, &to, &outLeft) != static_cast<std::size_t>(-1) &&
+                    iconv(cd, nullptr, nullptr, &to, &outLeft) != static_cast<std::size_t>(-1);
+  iconv_close(cd);
+  if (!read || to - out != 2) return std::nullopt;
+  return static_cast<char16_t>(static_cast<unsigned char>(out[0]) | static_cast<unsigned char>(out[1]) << 8);
+}
+
 std::string ProgramPath(const fs::path& host) { return codepage::FromUtf8(host.string()); }
 
 fs::path HostName(const std::string& name) { return fs::path(name); }
