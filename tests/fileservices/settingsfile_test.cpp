@@ -102,17 +102,22 @@ TEST(WriteIniValue, namesThatCannotBeReadBack_writeNothing_readsCloseTheirFile) 
 
 #ifdef _WIN32
 // A copy in a folder that takes no new files (under Program Files, on a read-only medium)
-// keeps its settings in %APPDATA%: a folder that is not there stands for one.
+// keeps its settings in %APPDATA%: a folder that is not there stands for one. Either is
+// named as the system names it, whatever the code page lacks.
 TEST(SettingsFolder, besideTheProgram_elseInTheApplicationDataFolder) {
   testsupport::TempDir dir;
+  const fs::path portable = dir.path() / L"Pobrane Micha\u0142 \u0434\u043C\u0438\u0442\u0440\u0438\u0439";
+  fs::create_directory(portable);
   const fs::path appData = fs::path(_wgetenv(L"APPDATA")) / "norvik-prefs-editor";
-  const std::pair<fs::path, fs::path> rows[] = {{dir.path(), dir.path()}, {dir.path() / "gone", appData}};
+  const std::pair<fs::path, fs::path> rows[] = {{portable, portable}, {dir.path() / "gone", appData}};
   for (const auto& [exeFolder, settings] : rows) {
     hostpath::OverrideExecutableFolder(exeFolder.wstring());
     EXPECT_EQ(hostpath::SettingsFolder(), settings.native());
-    EXPECT_TRUE(fs::is_directory(settings));
+    FileMisc::WriteIniValue("s", "k", "v", hostpath::SettingsFile("NorvikPrefs.ini"));
+    EXPECT_EQ(FileMisc::ReadIniValue("s", "k", (settings / "NorvikPrefs.ini").native()), "v");
+    fs::remove(settings / "NorvikPrefs.ini");
   }
-  EXPECT_TRUE(fs::is_empty(dir.path()));  // the file that tried the folder is gone
+  EXPECT_TRUE(fs::is_empty(portable));  // the file that tried the folder is gone
   hostpath::OverrideExecutableFolder({});
 }
 #endif

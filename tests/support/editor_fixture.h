@@ -4,6 +4,7 @@
 // does and sees as a list of steps.
 
 #include "editor/form1.h"
+#include "fileservices/codepage.h"
 #include "support/scripted_dialogs.h"
 #include "support/tempdir.h"
 #include "ui/controls.h"
@@ -28,6 +29,7 @@ class EditorFixture : public DriveFixture {
     // Every box a test causes is one it expected and answered.
     EXPECT_EQ(dialogs_.unscripted(), 0) << dialogs_.titles().join(u',').toStdString();
     form_.reset();
+    codepage::Use(1252);
     DriveFixture::TearDown();
   }
 
@@ -61,7 +63,8 @@ class EditorFixture : public DriveFixture {
   //   file), typed TEXT ("typed" alone: Cancel; {tmp} is the throw-away folder), start
   //   (the start-up, then the window is shown unless it ends the program), click N, dbl, open ENTRY (click and double click), box (click into the text box),
   //   type TEXT, change, cancel, reload, exit, close (the title bar), save, readonly FILE,
-  //   locked FILE (held open without sharing, until unlock; Windows)
+  //   locked FILE (held open without sharing, until unlock; Windows), codepage N (in use
+  //   from then on), bytes NAME:BYTES (a game file)
   //   answer A,B,... (Yes, No, Cancel, OK for the coming boxes)
   //   items=A|B|..  caption=NAME ("" without a file)  text=..  tip=..  index=N
   //   change=0|1  editing=0|1  shown=0|1  boxes=TITLE|.. (since the last boxes=)
