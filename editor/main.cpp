@@ -48,9 +48,12 @@ int main(int argc, char* argv[]) {
     const std::string_view option = argv[i];
     if (option == "--help" || option == "-h") return Print(kHelp);
     if (option == "--version") {
-      const std::string version = "norvik-prefs-editor " NORVIK_VERSION "\ncode page: Windows-" +
-                                  std::to_string(codePage) + "\n";
-      return Print(version.c_str());
+      std::string version = "norvik-prefs-editor " NORVIK_VERSION "\ncode page: Windows-" + std::to_string(codePage);
+      // A double-byte system code page (932, 936, 949, 950) or Unicode is not one the game's
+      // 8-bit files are written in.
+      if (const int system = codepage::SystemCodePage(); system != codePage)
+        version += " (the system's " + std::to_string(system) + " is no single-byte code page)";
+      return Print((version + "\n").c_str());
     }
   }
   const auto app = ui::StartApplication(argc, argv, "norvik-prefs-editor");
