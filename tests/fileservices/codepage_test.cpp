@@ -22,8 +22,12 @@ TEST(Codepage, eachCodePage_readsAsTheSystemDoes_undefinedBytesKeepTheirValue) {
     ASSERT_TRUE(codepage::Use(page));
     EXPECT_EQ(codepage::InUse(), page);
     const std::u16string text = codepage::Decode(all);
-    for (int b = 0; b < 256; ++b)
-      EXPECT_EQ(text[b], testsupport::SystemDecode(page, static_cast<unsigned char>(b)).value_or(b)) << page << " " << b;
+    for (int b = 0; b < 256; ++b) {
+      // Windows alone reads 0xCA of 1255 (as U+05BA); the tables' sources leave it undefined.
+      const bool windowsOnly = page == 1255 && b == 0xCA && testsupport::SystemDecode(page, 0xCA) == u'\u05BA';
+      if (!windowsOnly)
+        EXPECT_EQ(text[b], testsupport::SystemDecode(page, static_cast<unsigned char>(b)).value_or(b)) << page << " " << b;
+    }
     EXPECT_EQ(codepage::Encode(text), all) << page;
     EXPECT_EQ(codepage::FromUtf8(codepage::ToUtf8(all)), all) << page;
   }
