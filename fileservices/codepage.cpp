@@ -26,7 +26,7 @@ struct Active {
   bool latin1Above9F = false;                   // 0xA0-0xFF read as in Latin-1
 };
 
-void Load(Active& active, const Table& table) {
+constexpr void Load(Active& active, const Table& table) {
   active.number = table.number;
   active.encode.fill(0);
   for (int b = 0; b < 256; ++b) {
@@ -39,20 +39,22 @@ void Load(Active& active, const Table& table) {
   for (int b = 0xA0; b < 256; ++b) active.latin1Above9F &= active.decode[b] == b;
 }
 
-const Table* Find(int number) {
+constexpr const Table* Find(int number) {
   for (const Table& table : kTables)
     if (table.number == number) return &table;
   return nullptr;
 }
 
-Active& Current() {
-  static Active* const active = [] {
-    static Active first;
-    Load(first, *Find(1252));
-    return &first;
-  }();
-  return *active;
+constexpr Active Loaded(int number) {
+  Active active;
+  Load(active, *Find(number));
+  return active;
 }
+
+// Made when the program is compiled: ready before anything runs, with no check on each use.
+constinit Active active = Loaded(1252);
+
+Active& Current() { return active; }
 
 constexpr char kUnmappable = '?';
 
@@ -102,6 +104,31 @@ std::size_t Utf8Sequence(std::string_view s, std::size_t i, char32_t& cp) {
   return len;
 }
 
+
+// True when no byte of `bytes` reads otherwise than in Latin-1: none above 0x7F, or with
+// c1Only (Windows-1252, which differs in 0x80-0x9F alone) none with bit 7 set and bits 6
+// and 5 clear.
+template <bool c1Only>
+bool NoByteDiffers(std::string_view bytes) {
+  const char* const p = bytes.data();
+  const std::size_t n = bytes.size();
+  if (n < 8) {
+    constexpr unsigned kMask = c1Only ? 0xE0 : 0x80;
+    for (std::size_t i = 0; i < n; ++i)
+      if ((static_cast<unsigned char>(p[i]) & kMask) == 0x80) return false;
+    return true;
+  }
+  // Eight bytes a step.
+  auto differs = [](const char* at) {
+    std::uint64_t w;
+    std::memcpy(&w, at, sizeof w);
+    if constexpr (c1Only) w &= ~(w << 1) & ~(w << 2);
+    return w & 0x8080808080808080ull;
+  };
+  std::uint64_t found = differs(p + n - 8);  // the last eight, overlapping the steps before
+  for (std::size_t i = 0; i + 8 <= n; i += 8) found |= differs(p + i);
+  return found == 0;
+}
 
 }  // namespace
 
@@ -172,26 +199,7 @@ void AppendEncodedLatin1(std::string& out, std::string_view latin1) {
 bool Holds(char32_t character) { return EncodeCodePoint(Current(), character) >= 0; }
 
 bool ReadsAsLatin1(std::string_view bytes) {
-  const char* const p = bytes.data();
-  const std::size_t n = bytes.size();
-  // Windows-1252 differs from Latin-1 in 0x80-0x9F alone: a byte there has bit 7 set and
-  // bits 6 and 5 clear. Every other code page differs above 0x7F.
-  const bool c1Only = Current().latin1Above9F;
-  if (n < 8) {
-    const unsigned mask = c1Only ? 0xE0 : 0x80;
-    for (std::size_t i = 0; i < n; ++i)
-      if ((static_cast<unsigned char>(p[i]) & mask) == 0x80) return false;
-    return true;
-  }
-  // Eight bytes a step.
-  auto differs = [c1Only](const char* at) {
-    std::uint64_t w;
-    std::memcpy(&w, at, sizeof w);
-    return (c1Only ? w & ~(w << 1) & ~(w << 2) : w) & 0x8080808080808080ull;
-  };
-  std::uint64_t found = differs(p + n - 8);  // the last eight, overlapping the steps before
-  for (std::size_t i = 0; i + 8 <= n; i += 8) found |= differs(p + i);
-  return found == 0;
+  return Current().latin1Above9F ? NoByteDiffers<true>(bytes) : NoByteDiffers<false>(bytes);
 }
 
 bool AppendFromUtf8(std::string& out, std::string_view utf8) {
