@@ -44,6 +44,11 @@ void OverrideDriveFolders(HostPath hostFolder);
 // folder (see settingsfolder.h), then in the Wine prefix ($WINEPREFIX, else ~/.wine; never
 // a relative one). The drive's root is the first of them that is a folder.
 std::vector<HostPath> DriveRootCandidates(char letter);
+
+// The parts of the program path `relative` below the host folder `root`, looked up as
+// ToHostPath looks up those below a drive's root; the root itself is a host name as it
+// stands, never through the code page.
+HostPath ToHostPathBelow(const HostPath& root, std::string_view relative);
 #endif
 
 // Maps a program path to a host path. Gives nothing for a path of an invalid shape and,

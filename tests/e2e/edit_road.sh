@@ -155,8 +155,7 @@ if [ -n "$russian" ]; then
   typed='$pref::Player::name = "Пётр" ' saved=$'$pref::Player::name = "\xcf\xb8\xf2\xf0" ?;'
   mkdir -m 755 "$work/locales"
   localedef -i ru_RU -f UTF-8 "$work/locales/ru_RU.UTF-8" >/dev/null 2>&1 || [ -e "$work/locales/ru_RU.UTF-8" ]
-  export LOCPATH=$work/locales LANG=ru_RU.UTF-8
-  unset LC_ALL LC_CTYPE
+  export LOCPATH=$work/locales LANG=ru_RU.UTF-8 LC_ALL= LC_CTYPE=
 fi
 
 (cd / && exec "${run_as[@]}" "$program") >"$work/program.log" 2>&1 &
@@ -332,8 +331,7 @@ click_at 2400 2520 2055 375  # Command2(1), Cancel
 click_at 10 2040 6600 285
 xdotool key ctrl+a
 if [ -n "$russian" ]; then
-  xdotool key ctrl+c
-  sleep 0.5
+  xdotool key ctrl+c && sleep 0.5
   copied=$(xclip -o -selection clipboard 2>/dev/null) || copied=""
   [ "$copied" = '$pref::Player::name = "Дмитрий";' ] || fail "the text box holds '$copied' for the line in Cyrillic"
 fi

@@ -60,10 +60,8 @@ std::string readFile(const fs::path& path) {
 std::optional<char16_t> SystemDecode(int page, unsigned char byte) {
   wchar_t unit = 0;
   const char in = static_cast<char>(byte);
-  if (MultiByteToWideChar(static_cast<UINT>(page), MB_ERR_INVALID_CHARS, &in, 1, &unit, 1) != 1 ||
-      (unit >= 0xE000 && unit <= 0xF8FF))
-    return std::nullopt;
-  return static_cast<char16_t>(unit);
+  const bool read = MultiByteToWideChar(static_cast<UINT>(page), MB_ERR_INVALID_CHARS, &in, 1, &unit, 1) == 1;
+  return read && (unit < 0xE000 || unit > 0xF8FF) ? std::optional<char16_t>(unit) : std::nullopt;
 }
 
 std::string ProgramPath(const fs::path& host) { return codepage::Encode(host.u16string()); }
@@ -105,8 +103,7 @@ std::optional<char16_t> SystemDecode(int page, unsigned char byte) {
   const bool read = iconv(cd, &from, &inLeft, &to, &outLeft) != static_cast<std::size_t>(-1) &&
                     iconv(cd, nullptr, nullptr, &to, &outLeft) != static_cast<std::size_t>(-1);
   iconv_close(cd);
-  if (!read || to - out != 2) return std::nullopt;
-  return static_cast<char16_t>(static_cast<unsigned char>(out[0]) | static_cast<unsigned char>(out[1]) << 8);
+  return read && to - out == 2 ? std::optional<char16_t>(static_cast<unsigned char>(out[0]) | static_cast<unsigned char>(out[1]) << 8) : std::nullopt;
 }
 
 std::string ProgramPath(const fs::path& host) { return codepage::FromUtf8(host.string()); }
