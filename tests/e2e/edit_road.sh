@@ -32,8 +32,7 @@ set -Eeuo pipefail
 mode=${1:-}
 case $mode in --installed | --wine | --wine-installed) shift ;; *) mode="" ;; esac
 [[ $mode == --wine* ]] && on_wine=yes || on_wine=""
-russian=""
-[ "${1:-}" = --russian ] && { russian=yes; shift; }
+[ "${1:-}" = --russian ] && { russian=yes; shift; } || russian=""
 scale=100
 [ "${1:-}" = --scale ] && { scale=$2; shift 2; }
 program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")  # it runs from /
@@ -136,8 +135,7 @@ start_openbox
 spares=($(xmodmap -pke | awk 'NF == 3 { print $2 }' | head -n 5))
 xmodmap -e "keycode ${spares[0]} = Greek_OMEGA"
 # The same for the Cyrillic letters typed.
-[ -z "$russian" ] || xmodmap -e "keycode ${spares[1]} = Cyrillic_pe Cyrillic_PE" -e "keycode ${spares[2]} = Cyrillic_io Cyrillic_IO" \
-  -e "keycode ${spares[3]} = Cyrillic_te Cyrillic_TE" -e "keycode ${spares[4]} = Cyrillic_er Cyrillic_ER"
+i=1 && for k in pe io te er; do [ -z "$russian" ] || xmodmap -e "keycode ${spares[i++]} = Cyrillic_$k Cyrillic_${k^^}"; done
 if [ -n "$on_wine" ]; then
   if [ "$mode" = --wine ]; then "$(dirname "$0")/../../scripts/wine-prefix.sh" "$wine"; fi
   "${run_as[@]}" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $((96 * scale / 100)) /f >/dev/null 2>&1
@@ -150,12 +148,10 @@ first=client/audio/AudioPrefs.cs
 target="$drive/vandrel/norvik2/gamedata/$first"
 typed='$pref::Audio::masterVolume = 0.25 ' saved='$pref::Audio::masterVolume = 0.25 ?;'
 if [ -n "$russian" ]; then
-  { printf '$pref::Player::name = "\xc4\xec\xe8\xf2\xf0\xe8\xe9";\r\n'; cat "$target"; } >"$work/first"
-  cat "$work/first" >"$target"  # in place: owner and mode stay
+  { printf '$pref::Player::name = "\xc4\xec\xe8\xf2\xf0\xe8\xe9";\r\n'; cat "$target"; } >"$work/first" && cat "$work/first" >"$target"  # in place: owner and mode stay
   typed='$pref::Player::name = "Пётр" ' saved=$'$pref::Player::name = "\xcf\xb8\xf2\xf0" ?;'
-  mkdir -m 755 "$work/locales"
-  localedef -i ru_RU -f UTF-8 "$work/locales/ru_RU.UTF-8" >/dev/null 2>&1 || [ -e "$work/locales/ru_RU.UTF-8" ]
-  export LOCPATH=$work/locales LANG=ru_RU.UTF-8 LC_ALL= LC_CTYPE=
+  mkdir -m 755 "$work/locales" && { localedef -i ru_RU -f UTF-8 "$work/locales/ru_RU.UTF-8" >/dev/null 2>&1 || [ -e "$work/locales/ru_RU.UTF-8" ]; }
+  export LOCPATH=$work/locales && export LANG=ru_RU.UTF-8 LC_ALL= LC_CTYPE=
 fi
 
 (cd / && exec "${run_as[@]}" "$program") >"$work/program.log" 2>&1 &
@@ -330,11 +326,8 @@ click_at 10 2040 6600 285
 click_at 2400 2520 2055 375  # Command2(1), Cancel
 click_at 10 2040 6600 285
 xdotool key ctrl+a
-if [ -n "$russian" ]; then
-  xdotool key ctrl+c && sleep 0.5
-  copied=$(xclip -o -selection clipboard 2>/dev/null) || copied=""
-  [ "$copied" = '$pref::Player::name = "Дмитрий";' ] || fail "the text box holds '$copied' for the line in Cyrillic"
-fi
+[ -z "$russian" ] || { xdotool key ctrl+c && sleep 0.5 && copied=$(xclip -o -selection clipboard 2>/dev/null) || copied=""; }
+[ -z "$russian" ] || [ "$copied" = '$pref::Player::name = "Дмитрий";' ] || fail "the text box holds '$copied' for the line in Cyrillic"
 xdotool type --delay 5 "$typed"
 xdotool key Greek_OMEGA
 sleep 0.5

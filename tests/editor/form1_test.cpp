@@ -13,6 +13,7 @@ using namespace ui;
 namespace {
 
 const std::string kClient = "$a = 1;\r\n\r\n   \r\n  $b = \"x y\";  \r\n\t\r\n$a = 1;\r\n... mods\\AiPrefs.cs\r\n$z = 2;";
+const std::string kDima = "Дима";
 const std::string kLines = "items=$a = 1;|  $b = \"x y\";  |\t|$a = 1;|... mods\\AiPrefs.cs|$z = 2;";
 
 class Form1Test : public testsupport::EditorFixture {
@@ -93,17 +94,13 @@ const Scenario kScenarios[] = {
     // are saved as its bytes; a letter it lacks shows as "?" (guards against Windows-1252
     // anywhere on the way).
     {"codePage1251_readsTheLinesAndNames_savesTypedLettersInIt",
-     {"codepage 1251", "bytes mods/\xD0\x94\xD0\xB8\xD0\xBC\xD0\xB0Prefs.cs:$\xE8\xEC\xFF = \"\xC4\xEC\xE8\xF2\xF0\xE8\xE9\";\r\n$b = \x98;\r\n",
-      "reload", "items=... ClientPrefs.cs|... mods\\AiPrefs.cs|... mods\\\xD0\x94\xD0\xB8\xD0\xBC\xD0\xB0Prefs.cs",
-      "open mods\\\xD0\x94\xD0\xB8\xD0\xBC\xD0\xB0Prefs.cs",
-      "items=$\xD0\xB8\xD0\xBC\xD1\x8F = \"\xD0\x94\xD0\xBC\xD0\xB8\xD1\x82\xD1\x80\xD0\xB8\xD0\xB9\";|$b = \xC2\x98;",
-      "click 0", "box", "type $\xD0\xB8\xD0\xBC\xD1\x8F = \"\xD0\x9F\xD1\x91\xD1\x82\xD1\x80 \xC3\xA9\";", "change",
-      "text=$\xD0\xB8\xD0\xBC\xD1\x8F = \"\xD0\x9F\xD1\x91\xD1\x82\xD1\x80 ?\";", "save",
-      "file=mods/\xD0\x94\xD0\xB8\xD0\xBC\xD0\xB0Prefs.cs:$\xE8\xEC\xFF = \"\xCF\xB8\xF2\xF0 ?\";\r\n$b = \x98;\r\n"}},
-    {"codePage1250_theSameForPolish",
-     {"codepage 1250", "bytes ClientPrefs.cs:$imi\xEA = \"Micha\xB3\";\r\n$x = \x81;", "open ClientPrefs.cs",
-      "items=$imi\xC4\x99 = \"Micha\xC5\x82\";|$x = \xC2\x81;", "click 1", "box", "type $x = \"\xC5\xBB\xC3\xB3\xC5\x82\xC4\x87\";",
-      "change", "save", "file=ClientPrefs.cs:$imi\xEA = \"Micha\xB3\";\r\n$x = \"\xAF\xF3\xB3\xE6\";\r\n"}},
+     {"codepage 1251", "bytes mods/" + kDima + "Prefs.cs:$\xE8\xEC\xFF = \"\xC4\xEC\xE8\xF2\xF0\xE8\xE9\";\r\n$b = \x98;\r\n", "reload",
+      "items=... ClientPrefs.cs|... mods\\AiPrefs.cs|... mods\\" + kDima + "Prefs.cs", "open mods\\" + kDima + "Prefs.cs",
+      "items=$имя = \"Дмитрий\";|$b = \xC2\x98;", "click 0", "box", "type $имя = \"Пётр é\";", "change", "text=$имя = \"Пётр ?\";",
+      "save", "file=mods/" + kDima + "Prefs.cs:$\xE8\xEC\xFF = \"\xCF\xB8\xF2\xF0 ?\";\r\n$b = \x98;\r\n"}},
+    {"codePage1250_theSameForPolish", {"codepage 1250", "bytes ClientPrefs.cs:$imi\xEA = \"Micha\xB3\";\r\n$x = \x81;", "open ClientPrefs.cs",
+      "items=$imię = \"Michał\";|$x = \xC2\x81;", "click 1", "box", "type $x = \"Żółć\";", "change", "save",
+      "file=ClientPrefs.cs:$imi\xEA = \"Micha\xB3\";\r\n$x = \"\xAF\xF3\xB3\xE6\";\r\n"}},
 #ifdef _WIN32
     // A file another program holds open without sharing cannot be replaced: the old bytes
     // and the edits both stay.

@@ -6,7 +6,6 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <iconv.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -93,19 +92,6 @@ fs::path HostName(const std::string& name) {
   }
 }
 #else
-std::optional<char16_t> SystemDecode(int page, unsigned char byte) {
-  const iconv_t cd = iconv_open("UTF-16LE", ("CP" + std::to_string(page)).c_str());
-  if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv lacks CP" + std::to_string(page));
-  char in = static_cast<char>(byte), out[8];
-  char *from = &in, *to = out;
-  std::size_t inLeft = 1, outLeft = sizeof out;
-  // A combining mark waits for what follows it (CP1255, CP1258): the end lets it out.
-  const bool read = iconv(cd, &from, &inLeft, &to, &outLeft) != static_cast<std::size_t>(-1) &&
-                    iconv(cd, nullptr, nullptr, &to, &outLeft) != static_cast<std::size_t>(-1);
-  iconv_close(cd);
-  return read && to - out == 2 ? std::optional<char16_t>(static_cast<unsigned char>(out[0]) | static_cast<unsigned char>(out[1]) << 8) : std::nullopt;
-}
-
 std::string ProgramPath(const fs::path& host) { return codepage::FromUtf8(host.string()); }
 
 fs::path HostName(const std::string& name) { return fs::path(name); }
