@@ -52,16 +52,14 @@ constexpr Active Loaded(int number) {
 }
 
 // Made when the program is compiled: ready before anything runs, with no check on each use.
-constinit Active active = Loaded(1252);
-
-Active& Current() { return active; }
+constinit Active current = Loaded(1252);
 
 constexpr char kUnmappable = '?';
 
 // The code-page byte for a code point, or -1.
-int EncodeCodePoint(const Active& active, char32_t cp) {
+int EncodeCodePoint(char32_t cp) {
   if (cp >= 0x10000) return -1;
-  const unsigned char b = active.encode[cp];
+  const unsigned char b = current.encode[cp];
   return b != 0 || cp == 0 ? b : -1;
 }
 
@@ -104,7 +102,6 @@ std::size_t Utf8Sequence(std::string_view s, std::size_t i, char32_t& cp) {
   return len;
 }
 
-
 // True when no byte of `bytes` reads otherwise than in Latin-1: none above 0x7F, or with
 // c1Only (Windows-1252, which differs in 0x80-0x9F alone) none with bit 7 set and bits 6
 // and 5 clear.
@@ -132,12 +129,12 @@ bool NoByteDiffers(std::string_view bytes) {
 
 }  // namespace
 
-int InUse() { return Current().number; }
+int InUse() { return current.number; }
 
 bool Use(int number) {
   const Table* table = Find(number);
   if (!table) return false;
-  if (table->number != Current().number) Load(Current(), *table);
+  if (table->number != current.number) Load(current, *table);
   return true;
 }
 
@@ -146,10 +143,10 @@ int UseSystemCodePage() {
   return InUse();
 }
 
-char16_t DecodeByte(unsigned char byte) { return Current().decode[byte]; }
+char16_t DecodeByte(unsigned char byte) { return current.decode[byte]; }
 
 std::u16string Decode(std::string_view bytes) {
-  const auto& decode = Current().decode;
+  const auto& decode = current.decode;
   std::u16string out(bytes.size(), u'\0');
   for (std::size_t i = 0; i < bytes.size(); ++i) out[i] = decode[static_cast<unsigned char>(bytes[i])];
   return out;
@@ -163,7 +160,6 @@ std::string Encode(std::u16string_view text) {
 
 // One byte per character, so the text's length in units is room enough.
 void AppendEncoded(std::string& out, std::u16string_view text) {
-  const Active& active = Current();
   const std::size_t start = out.size();
   out.resize(start + text.size());
   char* next = out.data() + start;
@@ -178,7 +174,7 @@ void AppendEncoded(std::string& out, std::u16string_view text) {
         text[i + 1] <= 0xDFFF)
       ++i;  // nothing outside the basic plane is in a code page
     else
-      b = EncodeCodePoint(active, u);
+      b = EncodeCodePoint(u);
     *next++ = b < 0 ? kUnmappable : static_cast<char>(b);
   }
   out.resize(static_cast<std::size_t>(next - out.data()));
@@ -189,21 +185,19 @@ void AppendEncodedLatin1(std::string& out, std::string_view latin1) {
     out.append(latin1);
     return;
   }
-  const Active& active = Current();
   for (const char c : latin1) {
-    const int b = EncodeCodePoint(active, static_cast<unsigned char>(c));
+    const int b = EncodeCodePoint(static_cast<unsigned char>(c));
     out.push_back(b < 0 ? kUnmappable : static_cast<char>(b));
   }
 }
 
-bool Holds(char32_t character) { return EncodeCodePoint(Current(), character) >= 0; }
+bool Holds(char32_t character) { return EncodeCodePoint(character) >= 0; }
 
 bool ReadsAsLatin1(std::string_view bytes) {
-  return Current().latin1Above9F ? NoByteDiffers<true>(bytes) : NoByteDiffers<false>(bytes);
+  return current.latin1Above9F ? NoByteDiffers<true>(bytes) : NoByteDiffers<false>(bytes);
 }
 
 bool AppendFromUtf8(std::string& out, std::string_view utf8) {
-  const Active& active = Current();
   bool held = true;
   std::size_t i = 0;
   while (i < utf8.size()) {
@@ -220,7 +214,7 @@ bool AppendFromUtf8(std::string& out, std::string_view utf8) {
       ++i;
       continue;
     }
-    const int enc = EncodeCodePoint(active, cp);
+    const int enc = EncodeCodePoint(cp);
     held &= enc >= 0;
     out.push_back(enc < 0 ? kUnmappable : static_cast<char>(enc));
     i += len;
@@ -236,7 +230,7 @@ std::string FromUtf8(std::string_view utf8) {
 }
 
 std::string ToUtf8(std::string_view bytes) {
-  const auto& decode = Current().decode;
+  const auto& decode = current.decode;
   std::string out;
   out.reserve(bytes.size());
   for (char c : bytes) AppendUtf8(out, decode[static_cast<unsigned char>(c)]);
@@ -245,7 +239,7 @@ std::string ToUtf8(std::string_view bytes) {
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
-  const auto& fold = Current().fold;
+  const auto& fold = current.fold;
   for (std::size_t i = 0; i < a.size(); ++i)
     if (fold[static_cast<unsigned char>(a[i])] != fold[static_cast<unsigned char>(b[i])])
       return false;
@@ -253,7 +247,7 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 }
 
 int CompareForListing(std::string_view a, std::string_view b) {
-  const auto& fold = Current().fold;
+  const auto& fold = current.fold;
   const std::size_t n = a.size() < b.size() ? a.size() : b.size();
   int tie = 0;
   for (std::size_t i = 0; i < n; ++i) {
