@@ -146,15 +146,15 @@ fi
 # The first prefs file, the one opened, starts with a line in Cyrillic in Windows-1251.
 first=client/audio/AudioPrefs.cs
 target="$drive/vandrel/norvik2/gamedata/$first"
-typed='$pref::Audio::masterVolume = 0.25 ' saved='$pref::Audio::masterVolume = 0.25 ?;'
+typed='$pref::Audio::masterVolume = 0.25 ' saved='$pref::Audio::masterVolume = 0.25 ?;' locale=()
 if [ -n "$russian" ]; then
   { printf '$pref::Player::name = "\xc4\xec\xe8\xf2\xf0\xe8\xe9";\r\n'; cat "$target"; } >"$work/first" && cat "$work/first" >"$target"  # in place: owner and mode stay
   typed='$pref::Player::name = "Пётр" ' saved=$'$pref::Player::name = "\xcf\xb8\xf2\xf0" ?;'
   mkdir -m 755 "$work/locales" && { localedef -i ru_RU -f UTF-8 "$work/locales/ru_RU.UTF-8" >/dev/null 2>&1 || [ -e "$work/locales/ru_RU.UTF-8" ]; }
-  export LOCPATH=$work/locales && export LANG=ru_RU.UTF-8 LC_ALL= LC_CTYPE=
+  locale=(LOCPATH="$work/locales" LANG=ru_RU.UTF-8 LC_ALL= LC_CTYPE=)
 fi
 
-(cd / && exec "${run_as[@]}" "$program") >"$work/program.log" 2>&1 &
+(cd / && exec env "${locale[@]}" "${run_as[@]}" "$program") >"$work/program.log" 2>&1 &
 app_pid=$!
 
 # Waits for a top-level window whose title is exactly $1 and focuses it.
