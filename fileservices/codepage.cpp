@@ -139,7 +139,7 @@ bool Use(int number) {
 }
 
 int UseSystemCodePage() {
-  if (!Use(SystemCodePage())) Use(1252);
+  Use(SystemCodePage());  // one without a table leaves 1252
   return InUse();
 }
 

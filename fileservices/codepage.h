@@ -27,7 +27,7 @@ int SystemCodePage();
 int LocaleCodePage(std::string_view locale);
 #endif
 // Decides the code page once, at start-up: the system's when it has a table here, else
-// (a double-byte or Unicode system) 1252. Gives the one now in use.
+// (a double-byte or Unicode system) the one in use, 1252. Gives the one now in use.
 int UseSystemCodePage();
 
 // One byte to one UTF-16 unit. The bytes the code page leaves undefined map to the

@@ -20,7 +20,7 @@ mkdir "$LOCPATH" && if [ -n "$wine" ]; then
 fi
 while read -r all ctype lang expected; do
   [[ $all == \#* ]] && continue || set -- LC_ALL="$all" LC_CTYPE="$ctype" LANG="$lang"
-  args=() && for pair; do [ "${pair#*=}" = - ] && args+=(-u "${pair%%=*}") || args+=("$pair"); done
+  args=() && for pair; do [ "${pair#*=}" = - ] && args=(-u "${pair%%=*}" "${args[@]}") || args+=("$pair"); done  # -u first
   read -r used system < <(env "${args[@]}" "$program" --version | sed -n "s/^code page: Windows-\([0-9]*\)\( (the system's \([0-9]*\).*\)\?$/\1 \3/p")
   [ "${system:-$used}" = "$expected" ] && [ "${system:+$used}" = "${system:+1252}" ] ||
     { echo "FAIL: $*: the program reads $used ${system:-}, the table $expected"; failed=1; }
