@@ -51,14 +51,15 @@ bool IsFileEntry(const QString& text) { return text.startsWith(kFileEntryMarker)
 
 bool FileExists(const QString& path) { return FileMisc::FileExists(editor::ToCodePage(path)); }
 
-QString ReadIniValue(const QString& file) {
-  return editor::FromCodePage(FileMisc::ReadIniValue(
-      editor::ToCodePage(kSection), editor::ToCodePage(kKey), editor::ToCodePage(file)));
+// The settings file is named by its host path; only the value passes through the code page.
+QString ReadIniValue(const hostpath::HostPath& file) {
+  return editor::FromCodePage(
+      FileMisc::ReadIniValue(editor::ToCodePage(kSection), editor::ToCodePage(kKey), file));
 }
 
-void WriteIniValue(const QString& value, const QString& file) {
+void WriteIniValue(const QString& value, const hostpath::HostPath& file) {
   FileMisc::WriteIniValue(editor::ToCodePage(kSection), editor::ToCodePage(kKey),
-                          editor::ToCodePage(value), editor::ToCodePage(file));
+                          editor::ToCodePage(value), file);
 }
 
 QString Disclaimer() {
@@ -213,9 +214,7 @@ void Form1::CentreOnScreen() {
 // ---------------------------------------------------------------------------------
 // Start-up
 
-QString Form1::SettingsFilePath() const {
-  return editor::FromCodePage(hostpath::SettingsFolder()) + QStringLiteral("\\NorvikPrefs.ini");
-}
+hostpath::HostPath Form1::SettingsFilePath() const { return hostpath::SettingsFile("NorvikPrefs.ini"); }
 
 bool Form1::Form_Load() {
   if (dialogs_.MsgBox(Disclaimer(), QStringLiteral("Disclaimer"), MsgIcon::Exclamation,

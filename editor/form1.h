@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "fileservices/filestamp.h"
+#include "fileservices/hostpath.h"
 
 #include <array>
 #include <functional>
@@ -91,7 +92,7 @@ class Form1 final : public QWidget {
   void CentreOnScreen();
   template <typename Handler> void Guarded(Handler handler);
 
-  QString SettingsFilePath() const;
+  hostpath::HostPath SettingsFilePath() const;
   void FindGameDataFolder();
   bool PromptForDrive();
   void AddFileEntries(const std::vector<std::string>& found, size_t cut);

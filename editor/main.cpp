@@ -1,4 +1,5 @@
 #include "editor/form1.h"
+#include "fileservices/codepage.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
 
@@ -6,6 +7,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -23,7 +25,7 @@ NorvikPrefs.ini, is kept beside the program, or in the configuration folder when
 program cannot write beside itself.
 
   -h, --help     print this help and exit
-      --version  print the version and exit
+      --version  print the version and the code page of the game's files, and exit
 
 It needs a graphical desktop. Qt's own options (-platform, -style ...) work too.
 See norvik-prefs-editor(6).
@@ -39,11 +41,20 @@ int Print(const char* text) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // Every file, name and typed text from here on is in this code page.
+  const int codePage = codepage::UseSystemCodePage();
   // These two answer without a desktop, so they are looked at before Qt starts.
   for (int i = 1; i < argc; ++i) {
     const std::string_view option = argv[i];
     if (option == "--help" || option == "-h") return Print(kHelp);
-    if (option == "--version") return Print("norvik-prefs-editor " NORVIK_VERSION "\n");
+    if (option == "--version") {
+      std::string version = "norvik-prefs-editor " NORVIK_VERSION "\ncode page: Windows-" + std::to_string(codePage);
+      // A double-byte system code page (932, 936, 949, 950) or Unicode is not one the game's
+      // 8-bit files are written in.
+      if (const int system = codepage::SystemCodePage(); system != codePage)
+        version += " (the system's " + std::to_string(system) + " is no single-byte code page)";
+      return Print((version + "\n").c_str());
+    }
   }
   const auto app = ui::StartApplication(argc, argv, "norvik-prefs-editor");
   // Qt has taken its own options out; a word left over is a mistake, not to be ignored.

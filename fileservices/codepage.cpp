@@ -7,22 +7,60 @@
 namespace codepage {
 namespace {
 
-// 0x80-0x9F of Windows-1252. The five holes keep their own value as C1 controls.
-constexpr std::array<char16_t, 32> kHighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80-87
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88-8F
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90-97
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98-9F
+// Bytes 0x80-0xFF of a code page, from scripts/make-codepages.py (below 0x80 all are ASCII).
+struct Table {
+  int number;
+  char16_t units[128];
+  unsigned char lower[128];
 };
+constexpr Table kTables[] = {
+#include "fileservices/codepage_tables.inc"
+};
+
+// The code page in use, with the way back from a UTF-16 unit to its byte.
+struct Active {
+  int number = 0;
+  std::array<char16_t, 256> decode{};
+  std::array<unsigned char, 256> fold{};
+  std::array<unsigned char, 0x10000> encode{};  // 0: not in the code page (but for U+0000)
+  bool latin1Above9F = false;                   // 0xA0-0xFF read as in Latin-1
+};
+
+constexpr void Load(Active& active, const Table& table) {
+  active.number = table.number;
+  active.encode.fill(0);
+  for (int b = 0; b < 256; ++b) {
+    active.decode[b] = b < 0x80 ? static_cast<char16_t>(b) : table.units[b - 0x80];
+    active.fold[b] = b < 0x80 ? static_cast<unsigned char>(b >= 'A' && b <= 'Z' ? b + 32 : b)
+                              : table.lower[b - 0x80];
+    active.encode[active.decode[b]] = static_cast<unsigned char>(b);
+  }
+  active.latin1Above9F = true;
+  for (int b = 0xA0; b < 256; ++b) active.latin1Above9F &= active.decode[b] == b;
+}
+
+constexpr const Table* Find(int number) {
+  for (const Table& table : kTables)
+    if (table.number == number) return &table;
+  return nullptr;
+}
+
+constexpr Active Loaded(int number) {
+  Active active;
+  Load(active, *Find(number));
+  return active;
+}
+
+// Made when the program is compiled: ready before anything runs, with no check on each use.
+constinit Active current = Loaded(1252);
 
 constexpr char kUnmappable = '?';
 
 // The code-page byte for a code point, or -1.
 int EncodeCodePoint(char32_t cp) {
-  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
-  for (int i = 0; i < 32; ++i)
-    if (kHighControls[i] == cp) return 0x80 + i;
-  return -1;
+  if (cp >= 0x10000) return -1;
+  const unsigned char b = current.encode[cp];
+  return b != 0 || cp == 0 ? b : -1;
 }
 
 void AppendUtf8(std::string& out, char32_t cp) {
@@ -64,31 +102,53 @@ std::size_t Utf8Sequence(std::string_view s, std::size_t i, char32_t& cp) {
   return len;
 }
 
-constexpr std::array<unsigned char, 256> MakeFoldTable() {
-  std::array<unsigned char, 256> t{};
-  for (int i = 0; i < 256; ++i) t[i] = static_cast<unsigned char>(i);
-  for (int c = 'A'; c <= 'Z'; ++c) t[c] = static_cast<unsigned char>(c + 32);
-  for (int c = 0xC0; c <= 0xDE; ++c)
-    if (c != 0xD7) t[c] = static_cast<unsigned char>(c + 32);  // not the multiplication sign
-  t[0x8A] = 0x9A;                                              // S caron
-  t[0x8C] = 0x9C;                                              // OE
-  t[0x8E] = 0x9E;                                              // Z caron
-  t[0x9F] = 0xFF;                                              // Y diaeresis
-  return t;
+// True when no byte of `bytes` reads otherwise than in Latin-1: none above 0x7F, or with
+// c1Only (Windows-1252, which differs in 0x80-0x9F alone) none with bit 7 set and bits 6
+// and 5 clear.
+template <bool c1Only>
+bool NoByteDiffers(std::string_view bytes) {
+  const char* const p = bytes.data();
+  const std::size_t n = bytes.size();
+  if (n < 8) {
+    constexpr unsigned kMask = c1Only ? 0xE0 : 0x80;
+    for (std::size_t i = 0; i < n; ++i)
+      if ((static_cast<unsigned char>(p[i]) & kMask) == 0x80) return false;
+    return true;
+  }
+  // Eight bytes a step.
+  auto differs = [](const char* at) {
+    std::uint64_t w;
+    std::memcpy(&w, at, sizeof w);
+    if constexpr (c1Only) w &= ~(w << 1) & ~(w << 2);
+    return w & 0x8080808080808080ull;
+  };
+  std::uint64_t found = differs(p + n - 8);  // the last eight, overlapping the steps before
+  for (std::size_t i = 0; i + 8 <= n; i += 8) found |= differs(p + i);
+  return found == 0;
 }
-constexpr std::array<unsigned char, 256> kFold = MakeFoldTable();
 
 }  // namespace
 
-char16_t DecodeByte(unsigned char byte) {
-  if (byte >= 0x80 && byte < 0xA0) return kHighControls[byte - 0x80];
-  return byte;
+int InUse() { return current.number; }
+
+bool Use(int number) {
+  const Table* table = Find(number);
+  if (!table) return false;
+  if (table->number != current.number) Load(current, *table);
+  return true;
 }
 
+int UseSystemCodePage() {
+  Use(SystemCodePage());  // one without a table leaves 1252
+  return InUse();
+}
+
+char16_t DecodeByte(unsigned char byte) { return current.decode[byte]; }
+
 std::u16string Decode(std::string_view bytes) {
-  std::u16string out;
-  out.reserve(bytes.size());
-  for (char c : bytes) out.push_back(DecodeByte(static_cast<unsigned char>(c)));
+  const auto& decode = current.decode;
+  std::u16string out(bytes.size(), u'\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) out[i] = decode[static_cast<unsigned char>(bytes[i])];
   return out;
 }
 
@@ -105,14 +165,14 @@ void AppendEncoded(std::string& out, std::u16string_view text) {
   char* next = out.data() + start;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t u = text[i];
-    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {  // the same in Latin-1: the common case
+    if (u < 0x80) {  // ASCII in every code page: the common case
       *next++ = static_cast<char>(u);
       continue;
     }
     int b = -1;
     if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
         text[i + 1] <= 0xDFFF)
-      ++i;  // nothing outside the basic plane is in the code page
+      ++i;  // nothing outside the basic plane is in a code page
     else
       b = EncodeCodePoint(u);
     *next++ = b < 0 ? kUnmappable : static_cast<char>(b);
@@ -126,7 +186,6 @@ void AppendEncodedLatin1(std::string& out, std::string_view latin1) {
     return;
   }
   for (const char c : latin1) {
-    // In 0x80-0x9F Latin-1 has the C1 controls, of which the code page keeps five.
     const int b = EncodeCodePoint(static_cast<unsigned char>(c));
     out.push_back(b < 0 ? kUnmappable : static_cast<char>(b));
   }
@@ -135,22 +194,7 @@ void AppendEncodedLatin1(std::string& out, std::string_view latin1) {
 bool Holds(char32_t character) { return EncodeCodePoint(character) >= 0; }
 
 bool ReadsAsLatin1(std::string_view bytes) {
-  const char* const p = bytes.data();
-  const std::size_t n = bytes.size();
-  if (n < 8) {
-    for (std::size_t i = 0; i < n; ++i)
-      if ((static_cast<unsigned char>(p[i]) & 0xE0) == 0x80) return false;
-    return true;
-  }
-  // Eight bytes a step: a byte in 0x80-0x9F has bit 7 set and bits 6 and 5 clear.
-  auto c1 = [](const char* at) {
-    std::uint64_t w;
-    std::memcpy(&w, at, sizeof w);
-    return w & ~(w << 1) & ~(w << 2) & 0x8080808080808080ull;
-  };
-  std::uint64_t found = c1(p + n - 8);  // the last eight, overlapping the steps before
-  for (std::size_t i = 0; i + 8 <= n; i += 8) found |= c1(p + i);
-  return found == 0;
+  return current.latin1Above9F ? NoByteDiffers<true>(bytes) : NoByteDiffers<false>(bytes);
 }
 
 bool AppendFromUtf8(std::string& out, std::string_view utf8) {
@@ -186,28 +230,31 @@ std::string FromUtf8(std::string_view utf8) {
 }
 
 std::string ToUtf8(std::string_view bytes) {
+  const auto& decode = current.decode;
   std::string out;
   out.reserve(bytes.size());
-  for (char c : bytes) AppendUtf8(out, DecodeByte(static_cast<unsigned char>(c)));
+  for (char c : bytes) AppendUtf8(out, decode[static_cast<unsigned char>(c)]);
   return out;
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
+  const auto& fold = current.fold;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (kFold[static_cast<unsigned char>(a[i])] != kFold[static_cast<unsigned char>(b[i])])
+    if (fold[static_cast<unsigned char>(a[i])] != fold[static_cast<unsigned char>(b[i])])
       return false;
   return true;
 }
 
 int CompareForListing(std::string_view a, std::string_view b) {
+  const auto& fold = current.fold;
   const std::size_t n = a.size() < b.size() ? a.size() : b.size();
   int tie = 0;
   for (std::size_t i = 0; i < n; ++i) {
     const auto ca = static_cast<unsigned char>(a[i]);
     const auto cb = static_cast<unsigned char>(b[i]);
     if (ca == cb) continue;
-    const unsigned char fa = kFold[ca], fb = kFold[cb];
+    const unsigned char fa = fold[ca], fb = fold[cb];
     if (fa != fb) return fa < fb ? -1 : 1;
     if (tie == 0) tie = ca < cb ? -1 : 1;
   }

@@ -1,16 +1,38 @@
 #pragma once
 
-// The game writes its files in the Windows-1252 code page, one byte per character.
-// Every routine of fileservices speaks that code page; the editor converts at its edge.
+// The game writes its files in the system's 8-bit code page, one byte per character: one of
+// the single-byte Windows code pages 874 (Thai) and 1250 to 1258, picked once at start-up
+// (see UseSystemCodePage). Every routine of fileservices speaks that code page; the editor
+// converts at its edge.
 
 #include <string>
 #include <string_view>
 
 namespace codepage {
 
-// One byte to one UTF-16 unit. The five bytes that Windows-1252 leaves undefined
-// (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 controls of the same value, so every
-// byte string decodes and encodes back unchanged.
+// The code page every conversion uses: 1252 until Use picks another.
+int InUse();
+// Makes `number` the code page in use. False, with the one in use kept, for a code page
+// that has no table here (a double-byte one such as 932, or any other).
+bool Use(int number);
+
+// The system's own code page, which need not be one with a table. Windows: GetACP().
+// POSIX: the one Wine gives a Windows program for the user's locale (LocaleCodePage of the
+// first of $LC_ALL, $LC_CTYPE and $LANG that is set and not empty).
+int SystemCodePage();
+#ifndef _WIN32
+// The code page Wine gives for a POSIX locale name, "language[_TERRITORY][.charset][@modifier]"
+// ("ru_RU.UTF-8": 1251; "ja_JP.UTF-8": 932): 1252 for C, POSIX, no name and a language or
+// territory Wine does not know; 65001 for the languages Windows writes in Unicode alone.
+int LocaleCodePage(std::string_view locale);
+#endif
+// Decides the code page once, at start-up: the system's when it has a table here, else
+// (a double-byte or Unicode system) the one in use, 1252. Gives the one now in use.
+int UseSystemCodePage();
+
+// One byte to one UTF-16 unit. The bytes the code page leaves undefined map to the
+// character of the same value (0x81 to U+0081), so every byte string decodes and encodes
+// back unchanged.
 char16_t DecodeByte(unsigned char byte);
 std::u16string Decode(std::string_view bytes);
 
@@ -25,9 +47,9 @@ void AppendEncodedLatin1(std::string& out, std::string_view latin1);
 // True when the code page has the character.
 bool Holds(char32_t character);
 
-// Windows-1252 and Latin-1 give the same character for every byte outside 0x80-0x9F.
-// True when `bytes` hold none of those: then they read alike in both, so the bytes can be
-// kept as Latin-1 text as they stand (nearly every line of a prefs file is such a line).
+// True when every byte of `bytes` gives the same character in the code page and in
+// Latin-1: then the bytes can be kept as Latin-1 text as they stand (nearly every line of
+// a prefs file is such a line). Windows-1252: no byte in 0x80-0x9F; the others: ASCII.
 bool ReadsAsLatin1(std::string_view bytes);
 
 // Host file names are UTF-8 on disk. FromUtf8 turns a host name into code-page text:
@@ -39,8 +61,8 @@ std::string ToUtf8(std::string_view bytes);
 // of the name is not in the code page (and so became '?').
 bool AppendFromUtf8(std::string& out, std::string_view utf8);
 
-// Letter case of the code page: ASCII letters and the Windows-1252 letters that have a
-// partner of the other case compare equal.
+// Letter case of the code page: ASCII letters and the code page's letters that have a
+// partner of the other case in it compare equal.
 bool EqualsNoCase(std::string_view a, std::string_view b);
 // The order in which folder entries are listed: without regard to case, ties in byte
 // order. Negative, zero or positive like memcmp.

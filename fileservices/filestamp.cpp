@@ -62,7 +62,7 @@ std::uint64_t ContentDigest::Value() const {
 }
 
 DiskState CompareWithDisk(std::string_view path, const ContentStamp& stamp) {
-  fileservices_internal::InputFile file(path);
+  fileservices_internal::InputFile file(hostpath::ToHostPath(path));
   if (!file.isOpen()) return FileExists(path) ? DiskState::Changed : DiskState::Gone;
   FileIdentity now;
   if (!stamp.known || !file.Identify(now)) return DiskState::Changed;

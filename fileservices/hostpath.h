@@ -27,10 +27,6 @@ using HostPath = std::string;
 // separator ("/opt/norvik", "C:\Games\Norvik").
 HostPath ExecutableFolder();
 
-// The same folder as program text (code page), the way the program names it when it
-// builds the path of its settings file.
-std::string ProgramFolder();
-
 // Replaces the folder of the executable (tests place a dosdevices/ folder in a
 // throw-away folder). An empty folder restores the real one.
 void OverrideExecutableFolder(HostPath hostFolder);
@@ -48,6 +44,11 @@ void OverrideDriveFolders(HostPath hostFolder);
 // folder (see settingsfolder.h), then in the Wine prefix ($WINEPREFIX, else ~/.wine; never
 // a relative one). The drive's root is the first of them that is a folder.
 std::vector<HostPath> DriveRootCandidates(char letter);
+
+// The parts of the program path `relative` below the host folder `root`, looked up as
+// ToHostPath looks up those below a drive's root; the root itself is a host name as it
+// stands, never through the code page.
+HostPath ToHostPathBelow(const HostPath& root, std::string_view relative);
 #endif
 
 // Maps a program path to a host path. Gives nothing for a path of an invalid shape and,

@@ -4,17 +4,20 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
+#include <optional>
+
+#include "fileservices/hostpath.h"
 
 #include "fileservices/filestamp.h"
 
 namespace fileservices_internal {
 
-// Opens the file at the program path `path` for reading. Only an ordinary file on a disk
-// is opened, and opening never waits: a folder, a FIFO, a device or a pipe is refused.
+// Opens the file at the host path `path` (nothing: a program path that names none) for
+// reading. Only an ordinary file on a disk is opened, and opening never waits: a folder, a
+// FIFO, a device or a pipe is refused.
 class InputFile {
  public:
-  explicit InputFile(std::string_view path);
+  explicit InputFile(const std::optional<hostpath::HostPath>& path);
   ~InputFile();
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;

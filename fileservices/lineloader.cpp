@@ -40,7 +40,7 @@ class LineEndFinder {
 }  // namespace
 
 LoadResult LoadLinesIntoList(std::string_view path, LineSink& sink, ContentStamp* stamp) {
-  fileservices_internal::InputFile file(path);
+  fileservices_internal::InputFile file(hostpath::ToHostPath(path));
   if (!file.isOpen()) return LoadResult::OpenFailed;
   if (file.size() > kMaxLoadBytes) return LoadResult::TooLarge;
   // Taken before the first read: a write while the file is read then shows as a change.

@@ -39,9 +39,9 @@ hostpath::HostPath TempName(std::basic_string_view<hostpath::HostPath::value_typ
 bool IsTempName(std::basic_string_view<hostpath::HostPath::value_type> name,
                 std::basic_string_view<hostpath::HostPath::value_type> base);
 
-// Where a replacement of the program path has to land: the path itself, or the file a
+// Where a replacement of the host path has to land: the path itself, or the file a
 // symbolic link there points to. Nothing when a link cannot be followed or the path is
-// unusable.
+// unusable (nothing: a program path that names none).
 struct ReplaceTarget {
   hostpath::HostPath path;
   bool exists = false;
@@ -53,7 +53,7 @@ struct ReplaceTarget {
   struct stat info {};
 #endif
 };
-std::optional<ReplaceTarget> FindReplaceTarget(std::string_view programPath);
+std::optional<ReplaceTarget> FindReplaceTarget(const std::optional<hostpath::HostPath>& host);
 
 // A new version of a file, written beside it and renamed over it on Commit. The old
 // file stays untouched until the rename; an uncommitted replacement removes its

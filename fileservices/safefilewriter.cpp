@@ -11,7 +11,7 @@ struct SafeFileWriter::Impl {
 
 SafeFileWriter::SafeFileWriter(std::string_view path) : impl_(std::make_unique<Impl>()) {
   const std::optional<fileservices_internal::ReplaceTarget> target =
-      fileservices_internal::FindReplaceTarget(path);
+      fileservices_internal::FindReplaceTarget(hostpath::ToHostPath(path));
   // A save only ever replaces a file that is there, and never one marked to be left alone.
   if (target && target->exists && target->saveable) impl_->replacement.Begin(*target);
 }

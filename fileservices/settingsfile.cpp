@@ -32,7 +32,7 @@ bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
 }
 
 // Reads a whole regular file. False when it cannot be read or is too large.
-bool ReadSmallFile(std::string_view path, std::string& content) {
+bool ReadSmallFile(const hostpath::HostPath& path, std::string& content) {
   fileservices_internal::InputFile file(path);
   if (!file.isOpen() || file.size() > kMaxIniBytes) return false;
   content.resize(static_cast<std::size_t>(file.size()));
@@ -116,7 +116,8 @@ bool IsUsableName(std::string_view name, std::string_view forbidden) {
 
 }  // namespace
 
-std::string ReadIniValue(std::string_view section, std::string_view key, std::string_view file) {
+std::string ReadIniValue(std::string_view section, std::string_view key,
+                         const hostpath::HostPath& file) {
   std::string text;
   if (!ReadSmallFile(file, text)) return {};
   const IniLayout layout = ScanIni(text, section, key);
@@ -128,7 +129,7 @@ std::string ReadIniValue(std::string_view section, std::string_view key, std::st
 }
 
 void WriteIniValue(std::string_view section, std::string_view key, std::string_view value,
-                   std::string_view file) {
+                   const hostpath::HostPath& file) {
   using namespace std::string_literals;
   // Names that could not be read back, or that would break the file's structure.
   if (!IsUsableName(section, "]\r\n\0"s) || !IsUsableName(key, "=[\r\n\0"s)) return;

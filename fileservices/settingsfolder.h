@@ -6,15 +6,20 @@
 // drives (see hostpath.h).
 
 #include <string>
+#include <string_view>
+
+#include "fileservices/hostpath.h"
 
 namespace hostpath {
 
-// The folder of the settings file as program text (code page). POSIX: the program's
-// folder when the user can write in it, else the configuration folder, made when missing;
-// when that cannot be made either, the program's folder, where the write then fails
-// silently. Windows: the same rule with %APPDATA%\norvik-prefs-editor for the
+// The folder of the settings file as a host path, never through the code page. POSIX: the
+// program's folder when the user can write in it, else the configuration folder, made
+// when missing; when that cannot be made either, the program's folder, where the write
+// then fails silently. Windows: the same rule with %APPDATA%\norvik-prefs-editor for the
 // configuration folder.
-std::string SettingsFolder();
+HostPath SettingsFolder();
+// The host path of the file `name` (ASCII) in that folder.
+HostPath SettingsFile(std::string_view name);
 
 #ifndef _WIN32
 // The program's folder in the user's configuration folder, as a host path:

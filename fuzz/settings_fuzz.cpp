@@ -62,12 +62,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view value = input.substr(0, data[0]), before = input.substr(value.size());
   const std::filesystem::path file = fuzzsupport::Scratch() / "NorvikPrefs.ini";
   fuzzsupport::WriteFile(file, before);
-  FileMisc::WriteIniValue("NorvikFolder", "Norvik2", value, file.string());
+  FileMisc::WriteIniValue("NorvikFolder", "Norvik2", value, file.native());
 
   const std::string_view stored = value.substr(0, value.find_first_of(std::string_view("\r\n\0", 3)));
   std::string_view expected = stored.substr(0, stored.find_last_not_of(" \t") + 1);
   expected.remove_prefix(std::min(expected.find_first_not_of(" \t"), expected.size()));
-  if (FileMisc::ReadIniValue("NorvikFolder", "Norvik2", file.string()) != expected.substr(0, 254))
+  if (FileMisc::ReadIniValue("NorvikFolder", "Norvik2", file.native()) != expected.substr(0, 254))
     fuzzsupport::Fail("the value written does not read back");
   if (!OnlyTheKeyLineChanged(before, fuzzsupport::ReadFile(file), stored))
     fuzzsupport::Fail("a line other than the key line changed");

@@ -16,9 +16,11 @@ install_missing_packages() {
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev libgtest-dev fonts-dejavu-core)
 # The end-to-end tests' display, window manager, input and screen reading (tesseract), and
 # the screen reader's view (AT-SPI on a D-Bus session of the test's own); clang and its
-# libFuzzer runtime for fuzz/; xxd and pgrep (procps) for the end-to-end and setup checks.
+# libFuzzer runtime for fuzz/; xxd and pgrep (procps) for the end-to-end and setup checks;
+# python3 and iconv (libc-bin) check the code-page tables, the locales' sources let a test
+# make the locales it runs Wine under, xclip reads the clipboard.
 TEST_PACKAGES=(xvfb openbox xdotool x11-utils x11-xserver-utils imagemagick tesseract-ocr dbus-daemon at-spi2-core
-               python3-pyatspi clang libclang-rt-14-dev xxd procps)
+               python3-pyatspi clang libclang-rt-14-dev xxd procps python3 libc-bin locales xclip)
 # The installed copy's checks: the validators of the menu entry and the metadata, the
 # Debian package's dependency tool and its checkers (devscripts: hardening-check), and
 # setpriv to run the program as a user.
@@ -39,7 +41,8 @@ TEST_PROGRAMS=(cmake:cmake ctest:cmake cpack:cmake make:make g++:g++ clang:clang
                appstreamcli:appstream dpkg-shlibdeps:dpkg-dev dpkg-source:dpkg-dev lintian:lintian
                x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix
                x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64 /usr/lib/wine/wine64:wine64 ninja:ninja-build
-               ccache:ccache makensis:nsis wrestool:icoutils)
+               ccache:ccache makensis:nsis wrestool:icoutils setpriv:util-linux
+               hardening-check:devscripts iconv:libc-bin localedef:libc-bin xclip:xclip)
 
 # Fails unless every program:package named as an argument is there, naming what is missing
 # and the package that brings it.

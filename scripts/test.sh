@@ -12,10 +12,12 @@
 #   4. the installed copy: built hardened as Debian builds packages (build-package/),
 #      installed into build-package/stage, its menu entry and metadata validated, the
 #      Debian package built, listed and checked (lintian, hardening-check), and the
-#      end-to-end test run once against the staged program, from a folder it cannot write;
+#      end-to-end test run once against the staged program, from a folder it cannot write,
+#      as a Russian user (LANG=ru_RU.UTF-8, a home named in Cyrillic);
 #   5. the Windows download: the zip made, listed, unpacked, its notices checked against
 #      the libraries in its DLLs and the program's manifest read, and the end-to-end test
-#      run under Wine against the unpacked copy;
+#      run under Wine against the unpacked copy, as a Russian user too (the copy unpacked
+#      into a folder named "Pobrane Michał");
 #   6. the Windows setup program: made, its version and manifest read, installed silently
 #      under Wine, its Add/Remove entry read, made to refuse where it may not write and
 #      while the program runs, the end-to-end test run against the installed copy, then
@@ -83,7 +85,7 @@ installed_copy() {
     echo "--- end-to-end test of the installed copy" &&
     (trap 'chmod u+w "$stage/usr/bin"' EXIT
      chmod a-w "$stage/usr/bin" &&
-       tests/e2e/edit_road.sh --installed "$stage/usr/bin/norvik-prefs-editor" examples/drive_c)
+       tests/e2e/edit_road.sh --installed --russian "$stage/usr/bin/norvik-prefs-editor" examples/drive_c)
 }
 
 # Every part of others that the Qt build carries (its NOTICES/bundled.txt) has its notice
@@ -131,7 +133,7 @@ windows_download() {
     echo "--- manifest" && manifest_holds "$unpacked"/*/norvik-prefs-editor.exe &&
     echo "--- end-to-end test of the unpacked download" &&
     WINEPATH="" WINEPREFIX=$PWD/build/wine-prefix \
-      tests/e2e/edit_road.sh --wine "$unpacked"/*/norvik-prefs-editor.exe examples/drive_c
+      tests/e2e/edit_road.sh --wine --russian "$unpacked"/*/norvik-prefs-editor.exe examples/drive_c
 }
 
 # The setup program, as a player runs it, in a Wine prefix of its own, as a user who is not

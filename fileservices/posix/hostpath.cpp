@@ -61,6 +61,38 @@ std::optional<std::string> FindCaseVariant(const std::string& folder, std::strin
   return best;
 }
 
+// The program path's parts below the host folder `host` (without a trailing slash; empty
+// for "/"), as ToHostPath maps them.
+std::string Below(std::string host, std::string_view programPath) {
+  bool exists = true;
+  std::string candidate;
+  for (const std::string_view part : pathshape::Parts(programPath)) {
+    const std::string utf8 = codepage::ToUtf8(part);
+    if (exists) {
+      candidate = host + '/' + utf8;
+      struct stat st;
+      if (lstat(candidate.c_str(), &st) == 0) {
+        host = std::move(candidate);
+        continue;
+      }
+      if (errno == ENOENT) {
+        if (std::optional<std::string> variant = FindCaseVariant(host, part)) {
+          host += '/';
+          host += *variant;
+          continue;
+        }
+      }
+      exists = false;  // everything below is named as given (a file about to be created)
+    }
+    host += '/';
+    host += utf8;
+  }
+
+  if (host.empty()) host = "/";
+  if (!programPath.empty() && pathshape::IsSeparator(programPath.back()) && host.back() != '/') host += '/';
+  return host;
+}
+
 }  // namespace
 
 HostPath ExecutableFolder() {
@@ -102,8 +134,6 @@ std::vector<HostPath> DriveRootCandidates(char letter) {
   return candidates;
 }
 
-std::string ProgramFolder() { return codepage::FromUtf8(ExecutableFolder()); }
-
 void OverrideExecutableFolder(HostPath hostFolder) {
   OverriddenFolder() = hostFolder.empty() ? std::string() : WithoutTrailingSlashes(hostFolder);
 }
@@ -122,34 +152,13 @@ std::optional<HostPath> ToHostPath(std::string_view programPath) {
     case pathshape::Shape::None:
       return std::nullopt;
   }
+  return Below(std::move(host), programPath);
+}
 
-  bool exists = true;
-  std::string candidate;
-  for (const std::string_view part : pathshape::Parts(programPath)) {
-    const std::string utf8 = codepage::ToUtf8(part);
-    if (exists) {
-      candidate = host + '/' + utf8;
-      struct stat st;
-      if (lstat(candidate.c_str(), &st) == 0) {
-        host = std::move(candidate);
-        continue;
-      }
-      if (errno == ENOENT) {
-        if (std::optional<std::string> variant = FindCaseVariant(host, part)) {
-          host += '/';
-          host += *variant;
-          continue;
-        }
-      }
-      exists = false;  // everything below is named as given (a file about to be created)
-    }
-    host += '/';
-    host += utf8;
-  }
-
-  if (host.empty()) host = "/";
-  if (pathshape::IsSeparator(programPath.back()) && host.back() != '/') host += '/';
-  return host;
+HostPath ToHostPathBelow(const HostPath& root, std::string_view relative) {
+  std::string host = WithoutTrailingSlashes(root);
+  if (host == "/") host.clear();
+  return Below(std::move(host), relative);
 }
 
 }  // namespace hostpath

@@ -10,8 +10,7 @@
 
 namespace fileservices_internal {
 
-InputFile::InputFile(std::string_view path) {
-  const std::optional<hostpath::HostPath> host = hostpath::ToHostPath(path);
+InputFile::InputFile(const std::optional<hostpath::HostPath>& host) {
   if (!host) return;
   // Non-blocking, so that a FIFO named like a prefs file cannot hang the open.
   const int fd = open(host->c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);

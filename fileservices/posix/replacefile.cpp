@@ -130,8 +130,7 @@ bool LockedInPlace(int fd, const std::string& path) {
 
 }  // namespace
 
-std::optional<ReplaceTarget> FindReplaceTarget(std::string_view programPath) {
-  const std::optional<std::string> host = hostpath::ToHostPath(programPath);
+std::optional<ReplaceTarget> FindReplaceTarget(const std::optional<std::string>& host) {
   if (!host) return std::nullopt;
   ReplaceTarget target;
   target.path = *host;

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "fileservices/codepage.h"
 #include "fileservices/hostpath.h"
 
 namespace hostpath {
@@ -55,10 +54,15 @@ std::string ConfigFolder() {
 
 std::string SettingsFolder() {
   if (!CanWriteIn(ExecutableFolder())) {
-    const std::string config = ConfigFolder();
-    if (!config.empty() && MakeFolders(config)) return codepage::FromUtf8(config);
+    std::string config = ConfigFolder();
+    if (!config.empty() && MakeFolders(config)) return config;
   }
-  return ProgramFolder();
+  return ExecutableFolder();
+}
+
+std::string SettingsFile(std::string_view name) {
+  const std::string folder = SettingsFolder();
+  return (folder == "/" ? std::string() : folder) + '/' + std::string(name);
 }
 
 }  // namespace hostpath

@@ -49,15 +49,6 @@ HostPath ExecutableFolder() {
   return real;
 }
 
-std::string ProgramFolder() {
-  const std::wstring executable = ExecutableFolder();
-  std::wstring_view folder = executable;
-  if (folder.starts_with(kLongPrefix)) folder.remove_prefix(kLongPrefix.size());
-  // A character the code page lacks becomes '?', which no file name holds.
-  return codepage::Encode(
-      std::u16string_view(reinterpret_cast<const char16_t*>(folder.data()), folder.size()));
-}
-
 void OverrideExecutableFolder(HostPath hostFolder) {
   OverriddenFolder() = WithoutTrailingSeparators(hostFolder);
 }

@@ -8,8 +8,7 @@
 
 namespace fileservices_internal {
 
-InputFile::InputFile(std::string_view path) {
-  const std::optional<hostpath::HostPath> host = hostpath::ToHostPath(path);
+InputFile::InputFile(const std::optional<hostpath::HostPath>& host) {
   if (!host) return;
   // Shared every way, so that the game or another editor holding the file open does not
   // keep it from being read.

@@ -1,8 +1,8 @@
 #pragma once
 
 // What the Windows backend shares: code-page text to the UTF-16 of the wide calls and
-// back through our own codec (so what a file is called never depends on the system's code
-// page), and a look at a file through any link that leads to it.
+// back through our own tables of the system's code page (so every byte comes back as it
+// was), and a look at a file through any link that leads to it.
 
 #include <windows.h>
 

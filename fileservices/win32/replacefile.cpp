@@ -102,8 +102,7 @@ bool RenameOver(HANDLE file, const std::wstring& target) {
 
 }  // namespace
 
-std::optional<ReplaceTarget> FindReplaceTarget(std::string_view programPath) {
-  const std::optional<std::wstring> host = hostpath::ToHostPath(programPath);
+std::optional<ReplaceTarget> FindReplaceTarget(const std::optional<std::wstring>& host) {
   if (!host) return std::nullopt;
   ReplaceTarget target;
   target.path = *host;

@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include "fileservices/hostpath.h"
-#include "fileservices/win32/native.h"
 
 namespace hostpath {
 namespace {
@@ -41,13 +40,16 @@ std::wstring ConfigFolder() {
 
 // Beside the program when that folder takes new files (a portable copy); else, as for an
 // installed copy under Program Files, the user's application data folder.
-std::string SettingsFolder() {
+std::wstring SettingsFolder() {
   if (!CanWriteIn(ExecutableFolder())) {
-    const std::wstring config = ConfigFolder();
-    std::string folder;
-    if (!config.empty() && fileservices_win32::AppendCodePage(folder, config)) return folder;
+    std::wstring config = ConfigFolder();
+    if (!config.empty()) return config;
   }
-  return ProgramFolder();
+  return ExecutableFolder();
+}
+
+std::wstring SettingsFile(std::string_view name) {
+  return SettingsFolder() + L'\\' + std::wstring(name.begin(), name.end());
 }
 
 }  // namespace hostpath

@@ -10,10 +10,14 @@
 # not written over unasked. It checks the settings file and the prefs file on disk byte
 # for byte.
 #
-#   edit_road.sh [--installed|--wine [--tahoma]|--wine-installed] [--scale PERCENT] [--keys] PROGRAM SAMPLE_DRIVE_C [SCREENSHOT_FOLDER]
+#   edit_road.sh [--installed|--wine [--tahoma]|--wine-installed] [--russian] [--scale PERCENT] [--keys] PROGRAM SAMPLE_DRIVE_C [SCREENSHOT_FOLDER]
 #
 # --keys: the edit is made with the keyboard alone (Space, arrows, Tab, Enter, F2 and the
 # buttons' access keys); the mouse is never moved.
+# --russian: a Russian user's (LANG=ru_RU.UTF-8, the locale made for the C library, so code
+# page 1251), whose home (--installed) is named "дмитрий" and who unpacks the program
+# (--wine) into "Pobrane Michał"; the file opened starts with a line in Cyrillic, which the
+# text box must hand to the clipboard as it reads, and the line typed is Cyrillic too.
 # --scale: the desktop scales by PERCENT (150: 144 dots per inch), the window with it.
 # --installed: PROGRAM runs where it is installed, as a user who cannot write its folder
 # (nobody, when run as root) with a home of its own; the sample is drive g: of that home's
@@ -34,6 +38,7 @@ case $mode in --installed | --wine | --wine-installed) shift ;; *) mode="" ;; es
 [[ $mode == --wine* ]] && on_wine=yes || on_wine=""
 faces=()
 [ "${1:-}" = --tahoma ] && { faces=(--tahoma); shift; }
+[ "${1:-}" = --russian ] && { russian=yes; shift; } || russian=""
 scale=100
 [ "${1:-}" = --scale ] && { scale=$2; shift 2; }
 by_keys=""
@@ -43,7 +48,7 @@ sample=$2
 shots=${3:-}
 
 wine=$(PATH=$PATH:/usr/lib/wine command -v wine64 wine | head -n 1) || wine=""
-tools=(Xvfb openbox xmessage xdotool xmodmap xprop xwininfo import convert tesseract xxd)
+tools=(Xvfb openbox xmessage xdotool xmodmap xprop xwininfo import convert tesseract xxd ${russian:+xclip localedef})
 [ -n "$on_wine" ] && tools+=("${wine:-wine64}")
 for tool in "${tools[@]}"; do command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }; done
 
@@ -83,6 +88,7 @@ if [ "$mode" = --wine ]; then
   drive=$WINEPREFIX/drive_c
   letter=c
   folder="$work/Norvik Prefs"
+  [ -z "$russian" ] || folder="$work/Pobrane Michał"
   mkdir "$folder"
   cp "$program" "$folder/"
   for extra in "$(dirname "$program")"/*.dll "$(dirname "$program")"/{platforms,styles,imageformats}; do
@@ -102,6 +108,7 @@ elif [ "$mode" = --wine-installed ]; then
   run_as+=("$wine")
 elif [ "$mode" = --installed ]; then
   home=$work/home
+  [ -z "$russian" ] || home=$work/дмитрий
   letter=g
   mkdir -p "$home/.wine/dosdevices"
   ln -s "$drive" "$home/.wine/dosdevices/g:"
@@ -131,8 +138,10 @@ start_openbox
 # xdotool types a character missing from the keymap through a key it binds and unbinds
 # at once, and the program can read the key after it was unbound. Bind a spare key for
 # good before the program reads the keymap, so that Ω is an ordinary key press.
-spare=$(xmodmap -pke | awk 'NF == 3 && !spare { spare = $2 } END { print spare }')
-xmodmap -e "keycode $spare = Greek_OMEGA"
+spares=($(xmodmap -pke | awk 'NF == 3 { print $2 }' | head -n 5))
+xmodmap -e "keycode ${spares[0]} = Greek_OMEGA"
+# The same for the Cyrillic letters typed.
+i=1 && for k in pe io te er; do [ -z "$russian" ] || xmodmap -e "keycode ${spares[i++]} = Cyrillic_$k Cyrillic_${k^^}"; done
 if [ -n "$on_wine" ]; then
   if [ "$mode" = --wine ]; then "$(dirname "$0")/../../scripts/wine-prefix.sh" "${faces[@]}" "$wine"; fi
   "${run_as[@]}" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $((96 * scale / 100)) /f >/dev/null 2>&1
@@ -140,7 +149,18 @@ if [ -n "$on_wine" ]; then
   if [ "$mode" = --wine-installed ]; then chown -R --from=0:0 "$owner" "$drive"; fi
 fi
 
-(cd / && exec "${run_as[@]}" "$program") >"$work/program.log" 2>&1 &
+# The first prefs file, the one opened, starts with a line in Cyrillic in Windows-1251.
+first=client/audio/AudioPrefs.cs
+target="$drive/vandrel/norvik2/gamedata/$first"
+typed='$pref::Audio::masterVolume = 0.25 ' saved='$pref::Audio::masterVolume = 0.25 ?;' locale=()
+if [ -n "$russian" ]; then
+  { printf '$pref::Player::name = "\xc4\xec\xe8\xf2\xf0\xe8\xe9";\r\n'; cat "$target"; } >"$work/first" && cat "$work/first" >"$target"  # in place: owner and mode stay
+  typed='$pref::Player::name = "Пётр" ' saved=$'$pref::Player::name = "\xcf\xb8\xf2\xf0" ?;'
+  mkdir -m 755 "$work/locales" && { localedef -i ru_RU -f UTF-8 "$work/locales/ru_RU.UTF-8" >/dev/null 2>&1 || [ -e "$work/locales/ru_RU.UTF-8" ]; }
+  locale=(LOCPATH="$work/locales" LANG=ru_RU.UTF-8 LC_ALL= LC_CTYPE=)
+fi
+
+(cd / && exec env "${locale[@]}" "${run_as[@]}" "$program") >"$work/program.log" 2>&1 &
 app_pid=$!
 
 # Waits for a top-level window whose title is exactly $1 and focuses it.
@@ -331,8 +351,6 @@ ini=$(tr -d '\r' <"$settings" 2>/dev/null) || fail "no settings file at $setting
 [ "$ini" = "[NorvikFolder]"$'\n'"Norvik2=$letter:\\vandrel\\norvik2\\gamedata" ] || fail "settings file holds: $ini"
 
 # The first entry is the first prefs file in the list's order.
-first=client/audio/AudioPrefs.cs
-target="$drive/vandrel/norvik2/gamedata/$first"
 original=$(xxd -p "$target")
 
 # Double-click the first entry (the list starts at the top left of the window, and has
@@ -357,12 +375,14 @@ shot editing
 act alt+a 2400 2520 2055 375  # Command2(1), Cancel
 act "Tab Return" 10 2040 6600 285
 xdotool key ctrl+a
-xdotool type --delay 5 '$pref::Audio::masterVolume = 0.25 '
+[ -z "$russian" ] || { xdotool key ctrl+c && sleep 0.5 && copied=$(xclip -o -selection clipboard 2>/dev/null) || copied=""; }
+[ -z "$russian" ] || [ "$copied" = '$pref::Player::name = "Дмитрий";' ] || fail "the text box holds '$copied' for the line in Cyrillic"
+xdotool type --delay 5 "$typed"
 xdotool key Greek_OMEGA
 sleep 0.5
 shot typed
 import -window "$main" "$work/window.png"
-reads "$work/window.png" '$pref::Audio' "$(px 6600)x$(px 285)+$(px 10)+$(px 2040)" 15
+reads "$work/window.png" "${typed:0:12}" "$(px 6600)x$(px 285)+$(px 10)+$(px 2040)" 15
 act alt+c 4440 2520 2055 375  # Command2(0), Change
 box "Syntax Error" syntax-error
 xdotool key Escape  # an OK box takes Escape for OK
@@ -386,11 +406,11 @@ main=$(wait_window "Norvik2 - Prefs Editor")
 # The file's non-blank lines, the first replaced by $1, each ended by CR LF, as xxd shows them.
 saved_as() {
   printf '%s' "$original" | xxd -r -p |
-    awk -v first="$1" 'BEGIN { RS = "\r\n|\r|\n"; ORS = "\r\n" }
-         { t = $0; gsub(/^ +| +$/, "", t); if (t == "") next; print n++ ? $0 : first }' | xxd -p
+    first=$1 LC_ALL=C awk 'BEGIN { RS = "\r\n|\r|\n"; ORS = "\r\n" }
+         { t = $0; gsub(/^ +| +$/, "", t); if (t == "") next; print n++ ? $0 : ENVIRON["first"] }' | xxd -p
 }
 holds() { [ "$(xxd -p "$target")" = "$1" ] || { diff <(echo "$1" | xxd -r -p | xxd) <(xxd "$target") >&2; fail "file on disk differs"; }; }
-final='$pref::Audio::masterVolume = 0.25 ?;'
+final=$saved
 holds "$(saved_as "$final")"
 if [ -n "$by_keys" ]; then
   act alt+s 4440 3000 2055 375  # Command3, Save & Exit, with nothing left to save

@@ -14,6 +14,7 @@ using namespace ui;
 namespace {
 
 const std::string kClient = "$a = 1;\r\n\r\n   \r\n  $b = \"x y\";  \r\n\t\r\n$a = 1;\r\n... mods\\AiPrefs.cs\r\n$z = 2;";
+const std::string kDima = "Дима";
 const std::string kLines = "items=$a = 1;|  $b = \"x y\";  |\t|$a = 1;|... mods\\AiPrefs.cs|$z = 2;";
 
 class Form1Test : public testsupport::EditorFixture {
@@ -96,6 +97,18 @@ const Scenario kScenarios[] = {
     {"typedEdit_openingAsks", {"open ClientPrefs.cs", "click 0", "box", "type ... mods\\AiPrefs.cs", "answer Yes,OK,OK", "dbl",
      "boxes=Save Changes|Syntax Error|Success", "items=$ai = 3;", "caption=AiPrefs.cs", "file=ClientPrefs.cs:... mods\\AiPrefs.cs;\r\n"
      "  $b = \"x y\";  \r\n\t\r\n$a = 1;\r\n... mods\\AiPrefs.cs\r\n$z = 2;\r\n"}},
+    // Under the system's code page a file's letters read as it says, names found too, its
+    // undefined bytes come back unchanged (0x98 in 1251, 0x81 in 1250), and typed letters
+    // are saved as its bytes; a letter it lacks shows as "?" (guards against Windows-1252
+    // anywhere on the way).
+    {"codePage1251_readsTheLinesAndNames_savesTypedLettersInIt",
+     {"codepage 1251", "bytes mods/" + kDima + "Prefs.cs:$\xE8\xEC\xFF = \"\xC4\xEC\xE8\xF2\xF0\xE8\xE9\";\r\n$b = \x98;\r\n", "reload",
+      "items=... ClientPrefs.cs|... mods\\AiPrefs.cs|... mods\\" + kDima + "Prefs.cs", "open mods\\" + kDima + "Prefs.cs",
+      "items=$имя = \"Дмитрий\";|$b = \xC2\x98;", "click 0", "box", "type $имя = \"Пётр é\";", "change", "text=$имя = \"Пётр ?\";",
+      "save", "file=mods/" + kDima + "Prefs.cs:$\xE8\xEC\xFF = \"\xCF\xB8\xF2\xF0 ?\";\r\n$b = \x98;\r\n"}},
+    {"codePage1250_theSameForPolish", {"codepage 1250", "bytes ClientPrefs.cs:$imi\xEA = \"Micha\xB3\";\r\n$x = \x81;", "open ClientPrefs.cs",
+      "items=$imię = \"Michał\";|$x = \xC2\x81;", "click 1", "box", "type $x = \"Żółć\";", "change", "save",
+      "file=ClientPrefs.cs:$imi\xEA = \"Micha\xB3\";\r\n$x = \"\xAF\xF3\xB3\xE6\";\r\n"}},
 #ifdef _WIN32
     // A file another program holds open without sharing cannot be replaced: the old bytes
     // and the edits both stay.

@@ -18,7 +18,7 @@ TEST(FileExists, onlyOrdinaryFiles_otherShapesNameNothing) {
   fs::permissions(dir.writeFile("ro.txt", ""), fs::perms::owner_read);
   std::vector<std::pair<std::string, bool>> rows = {
       {top + "game\\NORVIK2.EXE", true}, {top + "ro.txt", true}, {top + "Game/../Game//.\\norvik2.exe", true},
-      {hostpath::ProgramFolder() + "\\" + TEST_PROGRAM_NAME, true}, {top + "Game", false}, {top + "missing.exe", false},
+      {testsupport::ProgramPath(hostpath::ExecutableFolder()) + "\\" + TEST_PROGRAM_NAME, true}, {top + "Game", false}, {top + "missing.exe", false},
       {top + "ro.txt\\", false}, {":\\vandrel\\norvik2\\gamedata\\norvik2.exe", false}, {"*:\\norvik2.exe", false},
       {"vandrel\\norvik2\\gamedata\\norvik2.exe", false}, {"c::\\norvik2.exe", false}, {"\\\\server\\share\\x", false},
       {"", false},

@@ -1,4 +1,5 @@
 #include "fileservices/hostpath.h"
+#include "fileservices/settingsfile.h"
 #include "fileservices/settingsfolder.h"
 
 #include <sys/stat.h>
@@ -44,18 +45,21 @@ TEST_F(HostPath, programPathsMapOntoTheDrives_otherShapesNameNothing) {
 }
 
 // Beside an installed copy nothing can be written: the settings file goes to the user's
-// configuration folder, made when missing (root writes anywhere, so the user is nobody).
+// configuration folder, made when missing (root writes anywhere, so the user is nobody),
+// named as the system names it whatever the code page lacks (a home named in Cyrillic).
 TEST_F(HostPath, settingsFolder_besideTheProgram_elseInTheConfigurationFolder) {
   EXPECT_EQ(hostpath::SettingsFolder(), exeFolder_.string());
-  const fs::path config = dir_.path() / "home/.config/norvik-prefs-editor";
-  fs::create_directories(dir_.path() / "home");  // ~/.config is made too
-  for (const char* folder : {"", "home"}) chmod((dir_.path() / folder).c_str(), 0777);
+  const std::string home = "\xD0\xB4\xD0\xBC\xD0\xB8\xD1\x82\xD1\x80\xD0\xB8\xD0\xB9";
+  const fs::path config = dir_.path() / home / ".config/norvik-prefs-editor";
+  fs::create_directories(dir_.path() / home);  // ~/.config is made too
+  for (const fs::path& folder : {dir_.path(), dir_.path() / home}) chmod(folder.c_str(), 0777);
   chmod(exeFolder_.c_str(), 0555);
   for (const bool xdg : {false, true}) {  // by $HOME, then by $XDG_CONFIG_HOME
     const std::optional<bool> ok = testsupport::runWithoutRoot([&] {
       if (xdg) setenv("XDG_CONFIG_HOME", (config.parent_path().string() + "/").c_str(), 1);
-      else unsetenv("XDG_CONFIG_HOME"), setenv("HOME", (dir_.path() / "home").c_str(), 1);
-      return hostpath::SettingsFolder() == config.string() && fs::is_directory(config);
+      else unsetenv("XDG_CONFIG_HOME"), setenv("HOME", (dir_.path() / home).c_str(), 1);
+      FileMisc::WriteIniValue("s", "k", "v", hostpath::SettingsFile("NorvikPrefs.ini"));
+      return hostpath::SettingsFolder() == config.string() && FileMisc::ReadIniValue("s", "k", (config / "NorvikPrefs.ini").native()) == "v";
     });
     if (!ok) GTEST_SKIP() << "cannot give up root to test permissions";
     EXPECT_TRUE(*ok) << xdg;

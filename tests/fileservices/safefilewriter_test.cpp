@@ -85,7 +85,7 @@ TEST_F(SafeWriter, anythingThatFails_leavesTheOldFileAlone) {
   };
   const std::function<bool()> failures[] = {
       [&] { SetFaultHook([](Step s) { return s == Step::Write ? ENOSPC : 0; }); return Save({"new;", std::string(1 << 20, 'x')}) || Save(std::vector<std::string>(1 << 13, std::string(63, 'x'))); },
-      [&] { SetFaultHook([](Step s) { return s == Step::Rename ? EIO : 0; }); FileMisc::WriteIniValue("s", "k", "v", testsupport::ProgramPath(file_)); return Save({"new;"}); },
+      [&] { SetFaultHook([](Step s) { return s == Step::Rename ? EIO : 0; }); FileMisc::WriteIniValue("s", "k", "v", file_.native()); return Save({"new;"}); },
       [&] { return savedWhileMarked(readOnly); },
 #ifdef _WIN32
       [&] { return savedWhileMarked(FILE_ATTRIBUTE_HIDDEN); }, [&] { return savedWhileMarked(FILE_ATTRIBUTE_SYSTEM); },

@@ -17,9 +17,9 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
-std::string Read(const fs::path& ini) { return FileMisc::ReadIniValue("NorvikFolder", "Norvik2", testsupport::ProgramPath(ini)); }
+std::string Read(const fs::path& ini) { return FileMisc::ReadIniValue("NorvikFolder", "Norvik2", ini.native()); }
 void Write(const fs::path& ini, std::string_view value) {
-  FileMisc::WriteIniValue("NorvikFolder", "Norvik2", value, testsupport::ProgramPath(ini));
+  FileMisc::WriteIniValue("NorvikFolder", "Norvik2", value, ini.native());
 }
 
 TEST(ReadIniValue, findsTheKeyOfTheSection) {
@@ -32,7 +32,7 @@ TEST(ReadIniValue, findsTheKeyOfTheSection) {
   };
   testsupport::TempDir dir;
   EXPECT_EQ(Read(dir.path() / "missing.ini"), "");
-  const std::string az = testsupport::ProgramPath(dir.writeFile("az.ini", "[a@Z[]\n@`Z=v"));
+  const auto az = dir.writeFile("az.ini", "[a@Z[]\n@`Z=v").native();
   EXPECT_TRUE(FileMisc::ReadIniValue("A@z[", "@`z", az) == "v" && FileMisc::ReadIniValue("a`z[", "@`z", az).empty());
   for (const auto& [bytes, value] : rows)
     EXPECT_EQ(Read(dir.writeFile("NorvikPrefs.ini", bytes)), value) << bytes.substr(0, 60);
@@ -91,7 +91,7 @@ TEST(WriteIniValue, namesThatCannotBeReadBack_writeNothing_readsCloseTheirFile) 
   testsupport::TempDir dir;
   const fs::path ini = dir.writeFile("NorvikPrefs.ini", "[NorvikFolder]\nNorvik2=v\n");
   for (const auto& [section, key] : {std::pair{"", "k"}, {" s", "k"}, {"s]", "k"}, {"s", ""}, {"s", "k "}, {"s", "k="}, {"s", "[k"}})
-    FileMisc::WriteIniValue(section, key, "x", testsupport::ProgramPath(ini));
+    FileMisc::WriteIniValue(section, key, "x", ini.native());
   EXPECT_EQ(testsupport::readFile(ini), "[NorvikFolder]\nNorvik2=v\n");
 #ifndef _WIN32
   rlimit limit{}, low{};
@@ -105,18 +105,22 @@ TEST(WriteIniValue, namesThatCannotBeReadBack_writeNothing_readsCloseTheirFile) 
 
 #ifdef _WIN32
 // A copy in a folder that takes no new files (under Program Files, on a read-only medium)
-// keeps its settings in %APPDATA%: a folder that is not there stands for one.
+// keeps its settings in %APPDATA%: a folder that is not there stands for one. Either is
+// named as the system names it, whatever the code page lacks.
 TEST(SettingsFolder, besideTheProgram_elseInTheApplicationDataFolder) {
   testsupport::TempDir dir;
-  const std::string appData = std::getenv("APPDATA") + std::string("\\norvik-prefs-editor");
-  const std::pair<fs::path, std::string> rows[] = {
-      {dir.path(), testsupport::ProgramPath(dir.path())}, {dir.path() / "gone", appData}};
+  const fs::path portable = dir.path() / L"Pobrane Micha\u0142 \u0434\u043C\u0438\u0442\u0440\u0438\u0439";
+  fs::create_directory(portable);
+  const fs::path appData = fs::path(_wgetenv(L"APPDATA")) / "norvik-prefs-editor";
+  const std::pair<fs::path, fs::path> rows[] = {{portable, portable}, {dir.path() / "gone", appData}};
   for (const auto& [exeFolder, settings] : rows) {
     hostpath::OverrideExecutableFolder(exeFolder.wstring());
-    EXPECT_EQ(hostpath::SettingsFolder(), settings);
-    EXPECT_TRUE(fs::is_directory(settings));
+    EXPECT_EQ(hostpath::SettingsFolder(), settings.native());
+    FileMisc::WriteIniValue("s", "k", "v", hostpath::SettingsFile("NorvikPrefs.ini"));
+    EXPECT_EQ(FileMisc::ReadIniValue("s", "k", (settings / "NorvikPrefs.ini").native()), "v");
+    fs::remove(settings / "NorvikPrefs.ini");
   }
-  EXPECT_TRUE(fs::is_empty(dir.path()));  // the file that tried the folder is gone
+  EXPECT_TRUE(fs::is_empty(portable));  // the file that tried the folder is gone
   hostpath::OverrideExecutableFolder({});
 }
 #endif

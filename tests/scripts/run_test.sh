@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # scripts/run.sh in a copy of the scripts with the built drive lister beside it, without a
 # display, so it stops before starting the editor: the drives it finds and the sample's
-# link, with a home, a configuration folder and a Wine prefix of the test's own.
+# link, with a home (named in Cyrillic), a configuration folder and a Wine prefix of the
+# test's own.
 #   run_test.sh NORVIK_DRIVES SOURCE_FOLDER
 set -euo pipefail
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/repo/build" "$work/bin" "$work/home/.wine/dosdevices/c:"
+mkdir -p "$work/repo/build" "$work/bin" "$work/дмитрий/.wine/dosdevices/c:"
 cp -r "$2/scripts" "$2/examples" "$work/repo/"
 cp "$1" "$work/repo/build/"
 printf '#!/bin/sh\n' >"$work/bin/cmake" && chmod +x "$work/bin/cmake"  # the build is the copy
-export PATH=$work/bin:$PATH HOME=$work/home XDG_CONFIG_HOME=$work/config WINEPREFIX=$work/home/.wine
+export PATH=$work/bin:$PATH HOME=$work/дмитрий XDG_CONFIG_HOME=$work/config WINEPREFIX=$work/дмитрий/.wine
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 sample=$work/repo/build/dosdevices/c: config_d=$work/config/norvik-prefs-editor/dosdevices/d:
 run() {

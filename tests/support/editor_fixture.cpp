@@ -6,6 +6,8 @@
 #include <fstream>
 #include <map>
 
+#include "fileservices/codepage.h"
+
 namespace testsupport {
 
 void EditorFixture::Run(const std::vector<std::string>& steps) {
@@ -20,7 +22,9 @@ void EditorFixture::Run(const std::vector<std::string>& steps) {
     QString text = QString::fromUtf8(arg);
     if (word == "game") {
       for (const std::string& file : {std::string("norvik2.exe"), "sub/" + arg + "Prefs.cs"}) writeOnDrive(arg[0], std::string(kGameData) + "/" + file, "x");
-    } else if (word == "ini" && arg == "folder") std::filesystem::create_directory(settingsFile());
+    } else if (word == "codepage") codepage::Use(std::stoi(arg));
+    else if (word == "bytes") writeGameFile(arg.substr(0, arg.find(':')), arg.substr(arg.find(':') + 1));
+    else if (word == "ini" && arg == "folder") std::filesystem::create_directory(settingsFile());
     else if (word == "ini") dir_.writeFile("program/NorvikPrefs.ini", arg);
     else if (word == "typed") dialogs_.type(cut < step.size() ? text.replace(QStringLiteral("{tmp}"), QString::fromStdString(dir_.path().string())) : QString());
     else if (word == "start") form_->Form_Load() ? form_->show() : void();

@@ -4,6 +4,7 @@
 // does and sees as a list of steps.
 
 #include "editor/form1.h"
+#include "fileservices/codepage.h"
 #include "support/scripted_dialogs.h"
 #include "support/tempdir.h"
 #include "ui/controls.h"
@@ -28,6 +29,7 @@ class EditorFixture : public DriveFixture {
     // Every box a test causes is one it expected and answered.
     EXPECT_EQ(dialogs_.unscripted(), 0) << dialogs_.titles().join(u',').toStdString();
     form_.reset();
+    codepage::Use(1252);
     DriveFixture::TearDown();
   }
 
@@ -36,7 +38,7 @@ class EditorFixture : public DriveFixture {
     return writeOnDrive('c', std::string(kGameData) + "/" + std::string(relative), bytes);
   }
   std::filesystem::path gameFile(std::string_view relative) const {
-    return dir_.path() / "drive_c" / kGameData / relative;
+    return dir_.path() / "drive_c" / kGameData / HostName(std::string(relative));
   }
   std::filesystem::path settingsFile() const { return exeFolder_ / "NorvikPrefs.ini"; }
 
@@ -63,7 +65,8 @@ class EditorFixture : public DriveFixture {
   //   key list|box KEY (a key pressed in List1 or the text box), act N [ACTION]|box (a screen reader's action, "Press" by default, on item N or the box),
   //   type TEXT, change, cancel, reload, exit, close (the title bar), save, readonly FILE,
   //   locked FILE (held open without sharing, until unlock; Windows), outside|renamed FILE:BYTES,
-  //   touch FILE, remove FILE (another program's doing)
+  //   touch FILE, remove FILE (another program's doing), codepage N (in use from then on),
+  //   bytes NAME:BYTES (a game file)
   //   answer A,B,... (Yes, No, Cancel, OK for the coming boxes)
   //   items=A|B|..  caption=NAME ("" without a file)  text=..  tip=..  index=N
   //   change=0|1  editing=0|1  shown=0|1  boxes=TITLE|.. (since the last boxes=)

@@ -42,7 +42,7 @@ TempDir::~TempDir() {
 }
 
 fs::path TempDir::writeFile(std::string_view relative, std::string_view bytes) const {
-  fs::path file = root_ / fs::path(relative);
+  fs::path file = root_ / HostName(std::string(relative));
   fs::create_directories(file.parent_path());
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -56,6 +56,13 @@ std::string readFile(const fs::path& path) {
 }
 
 #ifdef _WIN32
+std::optional<char16_t> SystemDecode(int page, unsigned char byte) {
+  wchar_t unit = 0;
+  const char in = static_cast<char>(byte);
+  const bool read = MultiByteToWideChar(static_cast<UINT>(page), MB_ERR_INVALID_CHARS, &in, 1, &unit, 1) == 1;
+  return read && (unit < 0xE000 || unit > 0xF8FF) ? std::optional<char16_t>(unit) : std::nullopt;
+}
+
 std::string ProgramPath(const fs::path& host) { return codepage::Encode(host.u16string()); }
 
 std::shared_ptr<void> HoldWithoutSharing(const fs::path& file) {

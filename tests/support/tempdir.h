@@ -37,7 +37,11 @@ std::string ProgramPath(const std::filesystem::path& host);
 // it: on POSIX the bytes themselves, on Windows their UTF-16.
 std::filesystem::path HostName(const std::string& name);
 
+
 #ifdef _WIN32
+// The character Windows reads `byte` of the code page `page` as (MultiByteToWideChar):
+// nothing where it reads none, or only a private-use stand-in (for some undefined bytes).
+std::optional<char16_t> SystemDecode(int page, unsigned char byte);
 // Opens `file` without sharing it, as another program may: no other open, rename or delete
 // of it succeeds while the result is kept.
 std::shared_ptr<void> HoldWithoutSharing(const std::filesystem::path& file);
