@@ -49,7 +49,7 @@ TEST_F(ListBoxTest, insertMovesTheSelectionWithItsItem_removingItLeavesNoSelecti
   EXPECT_TRUE(list_.ListIndex() == 1 && list_.Text() == "c2");
   list_.AddItem(QStringLiteral("C"), list_.ListIndex());
   list_.RemoveItem(list_.ListIndex());
-  list_.RemoveItem(7);  // out of range: nothing
+  list_.RemoveItem(3);  // one past the end: nothing
   EXPECT_TRUE(list_.ItemView(-1).isEmpty() && list_.ItemView(3).isEmpty());  // outside the list: nothing
   EXPECT_EQ(list_.List(0) + list_.List(1) + list_.List(2) + list_.List(3), QStringLiteral("b1Cd3"));
   EXPECT_TRUE(list_.ListIndex() == -1 && list_.Text().isEmpty() && !list_.selectionModel()->hasSelection());
@@ -90,9 +90,10 @@ TEST_F(ListBoxTest, mouseAndKeys_selectAndClick_unlessLocked) {
   QTest::keyClick(&list_, Qt::Key_Down);
   EXPECT_EQ(list_.ListIndex(), -1);
   list_.SetSelectionLocked(false);
-  QTest::mouseClick(list_.viewport(), Qt::LeftButton, {}, rowRect(page).center());
+  // A click on the row already selected is a Click too (it puts the line back in the box).
+  for (int i = 0; i < 2; ++i) QTest::mouseClick(list_.viewport(), Qt::LeftButton, {}, rowRect(page).center());
   QTest::mouseDClick(list_.viewport(), Qt::LeftButton, {}, rowRect(page).center());
-  EXPECT_EQ(doubles.count(), 1);
+  EXPECT_TRUE(doubles.count() == 1 && clicks.count() == 13);
 }
 
 // Rows lie one below the other, as wide as the view or the widest item; the scroll bars
