@@ -2,10 +2,11 @@
 # The built program as a screen reader sees it: through AT-SPI (run on a private D-Bus
 # session) the list's children are the file entries, then the lines of the file opened;
 # a click selects the child clicked, the text box reads the selected line, and a commit
-# shows the new line in the old one's place.
+# shows the new line in the old one's place and tells a screen reader of it.
 #   dbus-run-session -- screen_reader.py PROGRAM SAMPLE_DRIVE_C
 import fnmatch, os, re, shutil, subprocess, sys, tempfile, time
 import pyatspi
+from gi.repository import GLib
 
 work = tempfile.mkdtemp()
 shutil.copy(sys.argv[1], work + "/norvik-prefs-editor")
@@ -21,6 +22,7 @@ app = subprocess.Popen([work + "/norvik-prefs-editor"], env=env, cwd="/")
 
 def until(what, found):
     for _ in range(100):
+        while GLib.MainContext.default().iteration(False): pass  # the events come in here
         if (value := found()) is not None: return value
         time.sleep(0.1)
     sys.exit(f"FAIL: {what}")
@@ -38,6 +40,8 @@ def children(expected, what):
     names = until(what, lambda: (n := [c.name for c in lst]) == expected and n or None)
     print(f"{what}: {len(names)} children of role {set(c.getRoleName() for c in lst)}:", *names, sep="\n  ")
 
+told = []  # the objects that told of a new child
+pyatspi.Registry.registerEventListener(lambda event: told.append(event.source.name), "object:children-changed:add")
 try:
     until("no Yes in the disclaimer", lambda: named(pyatspi.ROLE_PUSH_BUTTON, "Yes")).queryAction().doAction(0)
     lst = until("no list", lambda: named(pyatspi.ROLE_LIST, "Prefs files and lines"))
@@ -55,8 +59,9 @@ try:
     until("the text box does not read the selected line", lambda: box.queryText().getText(0, -1) == lines[1] or None)
     click(box)
     subprocess.run(["xdotool", "key", "ctrl+a", "type", "$x = 1;"], env=env)
-    named(pyatspi.ROLE_PUSH_BUTTON, "Change").queryAction().doAction(0)
+    told.clear(), named(pyatspi.ROLE_PUSH_BUTTON, "Change").queryAction().doAction(0)
     children(lines[:1] + ["$x = 1;"] + lines[2:], "after the commit")
+    until("the list did not tell of the new line", lambda: "Prefs files and lines" in told or None)
 finally:
     app.kill(), xvfb.kill()
     shutil.rmtree(work)
