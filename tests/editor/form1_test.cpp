@@ -231,8 +231,7 @@ TEST_F(Form1Test, duringALoad_whatTheUserDoesChangesNothing_closingEndsTheLoadFi
               QTest::keyClicks(form_->LineNfile_txt, QStringLiteral("typed"));
               Run({"text=... mods\\AiPrefs.cs", "box", "reload", "exit", "dbl"});
             }), 0);
-  EXPECT_EQ(form_->List1->List(299999), QStringLiteral("$pref::line299999 = 1;"));
-  EXPECT_EQ(form_->List1->ListCount(), 300000);
+  EXPECT_TRUE(form_->List1->ListCount() == 300000 && form_->List1->List(299999) == QStringLiteral("$pref::line299999 = 1;"));
   Run({"index=-1", "text=", "caption=BigPrefs.cs", "box", "editing=0", "change=0", "boxes="});
   QTest::keyClicks(form_->LineNfile_txt, QStringLiteral("x"));  // typing works again
   Run({"text=x"});
