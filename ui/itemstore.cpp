@@ -112,8 +112,8 @@ void ItemStore::clear() {
 void ItemStore::compactIfWasteful() {
   if (garbageBytes_ < kBlockBytes || garbageBytes_ * 2 < usedBytes_) return;
   ItemStore fresh;
-  fresh.rows_.reserve(rows_.size());
-  for (int row = 0; row < size(); ++row) fresh.rows_.push_back(fresh.put(view(row)));
+  fresh.rows_.resize(rows_.size());
+  for (int row = 0; row < size(); ++row) fresh.rows_[static_cast<std::size_t>(row)] = fresh.put(view(row));
   *this = std::move(fresh);
 }
 

@@ -189,8 +189,9 @@ void ListBoxAccessible::rowsRemoved(int first, int last) {
   items_.swap(kept);
 }
 
+// Only the items a reader has asked for have interfaces to tell of; without a reader
+// there are none, and the events go nowhere.
 void ListBoxAccessible::aboutToClear() {
-  if (!QAccessible::isActive()) return;
   for (const auto& [row, id] : items_) {
     QAccessibleEvent told(QAccessible::accessibleInterface(id), QAccessible::ObjectDestroyed);
     QAccessible::updateAccessibility(&told);

@@ -3,10 +3,12 @@
 # private D-Bus session) alone: the list's children are the file entries, then the lines
 # of the file opened by an entry's double click action; a line's click action selects it,
 # the text box reads it, the box's click action starts the edit, its text is set, and a
-# commit shows the new line in the old one's place; Save & Exit and Yes write the file.
+# commit shows the new line in the old one's place and tells a screen reader of it; Save &
+# Exit and Yes write the file.
 #   dbus-run-session -- screen_reader.py PROGRAM SAMPLE_DRIVE_C
 import fnmatch, os, re, shutil, subprocess, sys, tempfile, time
 import pyatspi
+from gi.repository import GLib
 
 work = tempfile.mkdtemp()
 shutil.copy(sys.argv[1], work + "/norvik-prefs-editor")
@@ -22,6 +24,7 @@ app = subprocess.Popen([work + "/norvik-prefs-editor"], env=env, cwd="/")
 
 def until(what, found):
     for _ in range(100):
+        while GLib.MainContext.default().iteration(False): pass  # the events come in here
         if (value := found()) is not None: return value
         time.sleep(0.1)
     sys.exit(f"FAIL: {what}")
@@ -41,6 +44,8 @@ def children(expected, what):
     names = until(what, lambda: (n := [c.name for c in lst]) == expected and n or None)
     print(f"{what}: {len(names)} children of role {set(c.getRoleName() for c in lst)}:", *names, sep="\n  ")
 
+told = []  # the objects that told of a new child
+pyatspi.Registry.registerEventListener(lambda event: told.append(event.source.name), "object:children-changed:add")
 try:
     act("Yes", "Press")
     lst = until("no list", lambda: named(pyatspi.ROLE_LIST, "Prefs files and lines"))
@@ -60,9 +65,10 @@ try:
     act(box, "Press")
     until("the click into the box started no edit", lambda: named(pyatspi.ROLE_PUSH_BUTTON, "Change").getState().contains(pyatspi.STATE_SENSITIVE) or None)
     box.queryEditableText().setTextContents("$x = 1;")
-    act("Change", "Press")
+    told.clear(), act("Change", "Press")
     lines[1] = "$x = 1;"
     children(lines, "after the commit")
+    until("the list did not tell of the new line", lambda: "Prefs files and lines" in told or None)
     act("Save  &  Exit", "Press"), act("Yes", "Press"), act("OK", "Press")
     app.wait(20)
     saved = subprocess.run(["xxd", "-p", path], capture_output=True, text=True).stdout.replace("\n", "")

@@ -305,12 +305,11 @@ TEST_F(Form1Test, duringALoad_whatTheUserDoesChangesNothing_closingEndsTheLoadFi
   EXPECT_GT(openBigFile([&] {
               QTest::mouseClick(form_->List1->viewport(), Qt::LeftButton, {}, centre(1));
               QTest::keyClick(form_->List1, Qt::Key_Down);
-              QTest::keyClicks(form_->LineNfile_txt, QStringLiteral("typed"));
               form_->LineNfile_txt->SetText(QStringLiteral("... mods\\AiPrefs.cs"));
-              Run({"box", "reload", "exit", "dbl"});
+              QTest::keyClicks(form_->LineNfile_txt, QStringLiteral("typed"));
+              Run({"text=... mods\\AiPrefs.cs", "box", "reload", "exit", "dbl"});
             }), 0);
-  EXPECT_EQ(form_->List1->List(299999), QStringLiteral("$pref::line299999 = 1;"));
-  EXPECT_EQ(form_->List1->ListCount(), 300000);
+  EXPECT_TRUE(form_->List1->ListCount() == 300000 && form_->List1->List(299999) == QStringLiteral("$pref::line299999 = 1;"));
   Run({"index=-1", "text=", "caption=BigPrefs.cs", "box", "editing=0", "change=0", "boxes="});
   QTest::keyClicks(form_->LineNfile_txt, QStringLiteral("x"));  // typing works again
   Run({"text=x"});

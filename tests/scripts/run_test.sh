@@ -22,7 +22,8 @@ run() {
 expect() { [[ $out == *"$1"* ]] || { echo "FAIL: expected '$1'"; exit 1; }; }
 game() { mkdir -p "$1/Vandrel/norvik2/gamedata" && touch "$1/Vandrel/norvik2/gamedata/NORVIK2.EXE"; }
 
-run --help; expect "configuration folder"
+# Both tell how they are used: run.sh asked to, the drive lister given nothing to look for.
+run --help; expect "configuration folder"; out=$("$1" 2>&1) || [ $? = 2 ]; expect "usage: norvik-drives RELATIVE_PATH"
 # Guards against the sample's own link counting as a game (it went again on the next run).
 run; run; expect "using the sample"; [ -d "$sample" ]
 # Guards against the sample hiding a game on d: in the configuration folder.

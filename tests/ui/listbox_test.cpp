@@ -50,13 +50,12 @@ TEST_F(ListBoxTest, insertMovesTheSelectionWithItsItem_removingItLeavesNoSelecti
   EXPECT_TRUE(list_.ListIndex() == 1 && list_.Text() == "c2");
   list_.AddItem(QStringLiteral("C"), list_.ListIndex());
   list_.RemoveItem(list_.ListIndex());
-  list_.RemoveItem(7);  // out of range: nothing
+  list_.RemoveItem(3);  // one past the end: nothing
   EXPECT_TRUE(list_.ItemView(-1).isEmpty() && list_.ItemView(3).isEmpty());  // outside the list: nothing
   EXPECT_EQ(list_.List(0) + list_.List(1) + list_.List(2) + list_.List(3), QStringLiteral("b1Cd3"));
   EXPECT_TRUE(list_.ListIndex() == -1 && list_.Text().isEmpty() && !list_.selectionModel()->hasSelection());
   list_.SetListIndex(0);
-  EXPECT_TRUE(list_.selectionModel()->isSelected(list_.model()->index(0, 0)) && list_.currentIndex().row() == 0);
-  EXPECT_EQ(clicks.count(), 0);
+  EXPECT_TRUE(list_.selectionModel()->isSelected(list_.model()->index(0, 0)) && list_.currentIndex().row() == 0 && clicks.count() == 0);
 }
 
 // Selecting with the mouse or a key is a Click; a locked list takes no selection.
@@ -98,9 +97,10 @@ TEST_F(ListBoxTest, mouseAndKeys_selectAndClick_unlessLocked) {
   QTest::keyClick(&list_, Qt::Key_Return);
   EXPECT_EQ(list_.ListIndex(), -1);
   list_.SetSelectionLocked(false);
-  QTest::mouseClick(list_.viewport(), Qt::LeftButton, {}, rowRect(page).center());
+  // A click on the row already selected is a Click too (it puts the line back in the box).
+  for (int i = 0; i < 2; ++i) QTest::mouseClick(list_.viewport(), Qt::LeftButton, {}, rowRect(page).center());
   QTest::mouseDClick(list_.viewport(), Qt::LeftButton, {}, rowRect(page).center());
-  EXPECT_EQ(doubles.count(), 4);
+  EXPECT_TRUE(doubles.count() == 4 && clicks.count() == 16);
 }
 
 // Rows lie one below the other, as wide as the view or the widest item; the scroll bars
@@ -146,9 +146,8 @@ TEST_F(ListBoxTest, layout_everyRowCanBeScrolledToAndFoundAgain) {
   QTest::qWait(0);
   list_.Clear();  // the wide row with the rest
   QTest::qWait(0);
-  EXPECT_TRUE(list_.verticalScrollBar()->maximum() == 0 && list_.horizontalScrollBar()->maximum() == 0);
   QTest::mouseClick(list_.viewport(), Qt::LeftButton, {}, QPoint(5, 5));  // on no row at all
-  EXPECT_EQ(list_.ListIndex(), -1);
+  EXPECT_TRUE(list_.verticalScrollBar()->maximum() == 0 && list_.horizontalScrollBar()->maximum() == 0 && list_.ListIndex() == -1);
   fill(3);  // narrow rows again: no room kept for the wide one
   EXPECT_EQ(list_.horizontalScrollBar()->maximum(), 0);
   QFont huge = list_.font();  // rows taller than the view: a page is one row
@@ -208,8 +207,7 @@ TEST_F(ListBoxTest, longItems_areShownByTheirStartButKeptWhole) {
   const QString line = QString(ui::ListModel::kShownCharacters, u'x') + QStringLiteral("end");
   list_.AddItem(line, 1);
   EXPECT_TRUE(list_.List(1) == line && list_.ItemView(1).toString() == line);
-  EXPECT_EQ(list_.model()->index(1, 0).data().toString(), line.left(ui::ListModel::kShownCharacters));
-  EXPECT_EQ(list_.model()->index(0, 0).data().toString(), QStringLiteral("a0"));
+  EXPECT_TRUE(list_.model()->index(1, 0).data().toString() == line.left(ui::ListModel::kShownCharacters) && list_.model()->index(0, 0).data().toString() == QStringLiteral("a0"));
 }
 
 // Guards against a screen reader finding no items, or taking one line's interface for
