@@ -128,7 +128,7 @@ TEST_F(SafeWriter, aSave_sweepsOnlyTheStaleTemporaryFilesOfItsTarget) {
   EXPECT_EQ(testsupport::readFile(file_), "locked late;\r\n");
 #endif
   FileMisc::SafeFileWriter live(testsupport::ProgramPath(file_));
-  EXPECT_TRUE(Save({"swept;"}) && live.WriteLine("live;") && live.Commit());
+  EXPECT_TRUE(live.WriteLine("live;") && Save({"swept;"}) && live.Commit());
   EXPECT_EQ(testsupport::readFile(file_), "live;\r\n");
   // Guards against a second copy's sweep taking a live save's file just before it goes into place.
   int second = 0;
