@@ -9,8 +9,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
-seconds=${1:-30}
-build=${2:-build-fuzz}
+seconds=${1:-30} build=${2:-build-fuzz}
 
 # The targets' throw-away files, in memory where there is room, gone when the run ends.
 scratch=$(mktemp -d "$([ -d /dev/shm ] && echo /dev/shm || echo /tmp)/norvik-fuzz.XXXXXX")
@@ -18,8 +17,7 @@ trap 'rm -rf "$scratch"' EXIT
 export TMPDIR=$scratch
 
 rm -rf "$build/fuzz-runs" "$build/findings"
-passed=0
-failed=0
+passed=0 failed=0
 for binary in "$build"/fuzz/*_fuzz; do
   target=$(basename "$binary" _fuzz)
   # New inputs go to a scratch corpus; the seeds in the repository are only read.

@@ -36,12 +36,10 @@ set -Eeuo pipefail
 mode=${1:-}
 case $mode in --installed | --wine | --wine-installed) shift ;; *) mode="" ;; esac
 [[ $mode == --wine* ]] && on_wine=yes || on_wine=""
-faces=()
+faces=() russian="" scale=100 by_keys=""
 [ "${1:-}" = --tahoma ] && { faces=(--tahoma); shift; }
-[ "${1:-}" = --russian ] && { russian=yes; shift; } || russian=""
-scale=100
+[ "${1:-}" = --russian ] && { russian=yes; shift; }
 [ "${1:-}" = --scale ] && { scale=$2; shift 2; }
-by_keys=""
 [ "${1:-}" = --keys ] && { by_keys=yes; shift; }
 program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")  # it runs from /
 sample=$2
@@ -53,10 +51,8 @@ tools=(Xvfb openbox xmessage xdotool xmodmap xprop xwininfo import convert tesse
 for tool in "${tools[@]}"; do command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }; done
 
 work=$(mktemp -d)
-xvfb_pid=""
-app_pid=""
-drive=$work/drive
-run_as=(env)
+xvfb_pid="" app_pid=""
+drive=$work/drive letter=c run_as=(env)
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
   if [ -n "$on_wine" ]; then "${run_as[@]}" "$(dirname "$wine")/wineserver" -k 2>/dev/null; "${run_as[@]}" "$(dirname "$wine")/wineserver" -w; fi || true
@@ -76,9 +72,8 @@ fail() {
 
 shot() { [ -z "$shots" ] || import -display "$DISPLAY" -window root "$shots/$1.png" 2>/dev/null || true; }
 
-mkdir -p "$work/bin" "$work/opened"
+mkdir "$work/bin" && mkdir -m 777 "$work/opened"
 [ -n "$on_wine" ] || { mkdir -p "$drive" && cp -r "$sample/." "$drive/"; }
-chmod 777 "$work/opened"
 # The desktop's opener, as the credit corner calls it: it notes the address it got.
 printf '#!/bin/sh\nprintf "%%s" "$1" > "%s/opened/address"\n' "$work" >"$work/bin/xdg-open"
 chmod 755 "$work/bin" "$work/bin/xdg-open"
@@ -86,7 +81,6 @@ if [ "$mode" = --wine ]; then
   [ -d "${WINEPREFIX:-}" ] && cp -a "$WINEPREFIX" "$work/wine-prefix"
   export WINEPREFIX=$work/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
   drive=$WINEPREFIX/drive_c
-  letter=c
   folder="$work/Norvik Prefs"
   [ -z "$russian" ] || folder="$work/Pobrane Michał"
   mkdir "$folder"
@@ -96,16 +90,14 @@ if [ "$mode" = --wine ]; then
   done
   program=$folder/$(basename "$program")
   settings=$folder/NorvikPrefs.ini
-  run_as+=(PATH="$work/bin:$PATH" "$wine")
 elif [ "$mode" = --wine-installed ]; then
   : "${WINEPREFIX:?names the prefix the program is installed in}"
   export WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
-  drive=$WINEPREFIX/drive_c letter=c owner=$(stat -c %u:%g "$WINEPREFIX")
+  drive=$WINEPREFIX/drive_c owner=$(stat -c %u:%g "$WINEPREFIX")
   [ "$(id -u)" -ne 0 ] || { chmod 755 "$work" && run_as=(setpriv --reuid="${owner%:*}" --regid="${owner#*:}" --clear-groups env); }
-  run_as+=(HOME="$(dirname "$WINEPREFIX")" PATH="$work/bin:$PATH")
+  run_as+=(HOME="$(dirname "$WINEPREFIX")")
   "${run_as[@]}" test -w "$(dirname "$program")" && { echo "FAIL: the program's folder can be written" >&2; exit 1; }
   settings=$drive/users/$("${run_as[@]}" id -un)/AppData/Roaming/norvik-prefs-editor/NorvikPrefs.ini
-  run_as+=("$wine")
 elif [ "$mode" = --installed ]; then
   home=$work/home
   [ -z "$russian" ] || home=$work/дмитрий
@@ -113,23 +105,20 @@ elif [ "$mode" = --installed ]; then
   mkdir -p "$home/.wine/dosdevices"
   ln -s "$drive" "$home/.wine/dosdevices/g:"
   settings=$home/.config/norvik-prefs-editor/NorvikPrefs.ini
-  if [ "$(id -u)" -eq 0 ]; then
-    chmod 755 "$work"
-    chown -R 65534:65534 "$home" "$drive"
-    run_as=(setpriv --reuid=65534 --regid=65534 --clear-groups env)
-  fi
-  run_as+=(-u XDG_CONFIG_HOME -u WINEPREFIX HOME="$home" PATH="$work/bin:$PATH")
+  [ "$(id -u)" -ne 0 ] || { chmod 755 "$work" && chown -R 65534:65534 "$home" "$drive" &&
+    run_as=(setpriv --reuid=65534 --regid=65534 --clear-groups env); }
+  run_as+=(-u XDG_CONFIG_HOME -u WINEPREFIX HOME="$home")
   "${run_as[@]}" test -w "$(dirname "$program")" && { echo "FAIL: the program's folder can be written" >&2; exit 1; }
 else
   # A copy of the program with drive c: beside it; no Wine prefix or configuration folder.
-  letter=c
   cp "$program" "$work/norvik-prefs-editor"
   program=$work/norvik-prefs-editor
   mkdir -p "$work/dosdevices"
   ln -s "$drive" "$work/dosdevices/c:"
   settings=$work/NorvikPrefs.ini
-  run_as+=(WINEPREFIX="$work/no-wine-prefix" XDG_CONFIG_HOME="$work/no-config" PATH="$work/bin:$PATH")
+  run_as+=(WINEPREFIX="$work/no-wine-prefix" XDG_CONFIG_HOME="$work/no-config")
 fi
+run_as+=(PATH="$work/bin:$PATH" ${on_wine:+"$wine"})
 unset QT_QPA_PLATFORM
 export QT_SCALE_FACTOR=$((scale / 100)).$((scale % 100))
 
@@ -277,10 +266,12 @@ gone() { for _ in $(seq 100); do xdotool search --onlyvisible --name "^$1\$" >/d
 # A Yes/No question must be answered: Escape leaves it open.
 still_open() { xdotool key Escape; sleep 0.5; xdotool search --onlyvisible --name "^$1\$" >/dev/null || fail "Escape answered '$1'"; }
 
-win=$(wait_window "Disclaimer")
-shot disclaimer
-placed Disclaimer
-import -window "$win" "$work/box.png"
+# The box titled $1, as box() checks it (picture $2), answered by key $3 and gone. An
+# access key answers a Yes/No question, which Escape must leave open first.
+answer() { box "$1" "$2"; [[ $3 != alt+* ]] || still_open "$1"; xdotool key "$3"; gone "$1"; }
+
+box Disclaimer disclaimer
+import -window "$(wait_window Disclaimer)" "$work/box.png"
 # Every word gap whole; the text smoothed: grey levels between its colour and the box's.
 for words in "YOU are fully responsible" "You may not" "by using" "this program."; do
   reads "$work/box.png" "$words" "$(px 7500)x$(px 1950)+0+0"
@@ -384,24 +375,16 @@ shot typed
 import -window "$main" "$work/window.png"
 reads "$work/window.png" "${typed:0:12}" "$(px 6600)x$(px 285)+$(px 10)+$(px 2040)" 15
 act alt+c 4440 2520 2055 375  # Command2(0), Change
-box "Syntax Error" syntax-error
-xdotool key Escape  # an OK box takes Escape for OK
-gone "Syntax Error"
+answer "Syntax Error" syntax-error Escape  # an OK box takes Escape for OK
 
 # Reload asks first; Yes saves and shows the file list again.
 main=$(wait_window "Norvik2 - Prefs Editor ... AudioPrefs.cs")
 act alt+s 4440 3000 2055 375  # Command3, Save & Exit: Escape answers Cancel and nothing ends
-box "Save Changes" save-or-cancel
-xdotool key Escape
-gone "Save Changes"
+answer "Save Changes" save-or-cancel Escape
 main=$(wait_window "Norvik2 - Prefs Editor ... AudioPrefs.cs")
 act alt+r 2400 3000 2055 375  # Command1, Reload Prefs
-box "Save Changes" save-changes
-still_open "Save Changes"
-xdotool key alt+y
-box Success success
-xdotool key Return
-gone Success
+answer "Save Changes" save-changes alt+y
+answer Success success Return
 main=$(wait_window "Norvik2 - Prefs Editor")
 # The file's non-blank lines, the first replaced by $1, each ended by CR LF, as xxd shows them.
 saved_as() {
@@ -417,10 +400,7 @@ if [ -n "$by_keys" ]; then
 else
   # Opened again and edited; meanwhile another program rewrites the file. Save & Exit asks
   # whether to write over that: No keeps the window and writes nothing, Yes saves.
-  for clicks in 1 2 1; do  # the entry, opened; its first line
-    xdotool mousemove --window "$main" "$(px 900)" "$(px 120)" click --repeat $clicks --delay 60 1
-    sleep 1
-  done
+  for clicks in 1 2 1; do click_at 0 0 1800 240 $clicks && sleep 0.7; done  # the entry, opened; its first line
   click_at 10 2040 6600 285
   xdotool key ctrl+a
   xdotool type --delay 5 '$pref::Audio::masterVolume = 0.5;'
@@ -443,8 +423,7 @@ else
   final='$pref::Audio::masterVolume = 0.5;'
 fi
 
-for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after the save"
+timeout 10 tail -s 0.1 --pid="$app_pid" -f /dev/null || fail "the program did not end after the save"
 wait "$app_pid" || fail "the program ended with status $?"
 app_pid=""
 holds "$(saved_as "$final")"

@@ -55,8 +55,7 @@ try:
     first = lst[0].name[4:]
     act(lst[0], "Double click")
     path = os.path.join(game, first.replace("\\", "/"))
-    raw = open(path, "rb").read().decode("cp1252")
-    lines = [line for line in re.split(r"\r\n|\r|\n", raw) if line.strip(" ")]
+    lines = [line for line in re.split(r"\r\n|\r|\n", open(path, "rb").read().decode("cp1252")) if line.strip(" ")]
     children(lines, "lines of " + first)
     act(lst[1], "Press")
     until("the clicked child is not the one selected", lambda: [c.getState().contains(pyatspi.STATE_SELECTED) for c in lst][:3] == [False, True, False] or None)

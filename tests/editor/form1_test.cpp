@@ -118,10 +118,10 @@ const Scenario kScenarios[] = {
 #endif
 };
 
+const auto kNamed = [](const auto& info) { return std::string(info.param.name); };
 class Scenarios : public Form1Test, public ::testing::WithParamInterface<Scenario> {};
 TEST_P(Scenarios, run) { Run(GetParam().steps); }
-INSTANTIATE_TEST_SUITE_P(Form1, Scenarios, ::testing::ValuesIn(kScenarios),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Form1, Scenarios, ::testing::ValuesIn(kScenarios), kNamed);
 
 // Another program changed the open file: No on "File Changed" writes nothing and leaves the
 // window as it was, edits and all, on each road; Yes saves over the change and goes on.
@@ -144,8 +144,7 @@ const Scenario kChangedOutside[] = {
     {"touchedOnly", {"open ClientPrefs.cs", "click 0", "box", "type $a = 5;", "change", "touch ClientPrefs.cs", "answer Yes,OK", "exit", "boxes=Save Changes|Success", "shown=0", kEdited}},
     {"removed", {"open ClientPrefs.cs", "click 0", "box", "type $a = 5;", "change", "remove ClientPrefs.cs", "answer Yes,OK", "exit", "boxes=Save Changes|Error", "shown=1", "change=1"}},
 };
-INSTANTIATE_TEST_SUITE_P(ChangedOutside, Scenarios, ::testing::ValuesIn(kChangedOutside),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(ChangedOutside, Scenarios, ::testing::ValuesIn(kChangedOutside), kNamed);
 
 // Start-up: the disclaimer, the probes of c: to f: in order, else the prompt for a drive
 // until the game is found there or the user gives up; the folder found is written to the
@@ -185,8 +184,7 @@ TEST_P(Startup, run) {
 #endif
   Run(GetParam().steps);
 }
-INSTANTIATE_TEST_SUITE_P(Form1, Startup, ::testing::ValuesIn(kStarts),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Form1, Startup, ::testing::ValuesIn(kStarts), kNamed);
 
 // The control table: every control's place in twips (15 a pixel) within its container and
 // its font: the serif face (or the first stand-in the machine has) at 8.25 points, bold
@@ -295,9 +293,8 @@ TEST_F(Form1Test, duringALoad_whatTheUserDoesChangesNothing_closingEndsTheLoadFi
   const auto openBigFile = [this](const std::function<void()>& during) {
     int rounds = 0;
     QTimer timer;
-    timer.setInterval(0);
     QObject::connect(&timer, &QTimer::timeout, [&] { rounds += form_->Loading() ? (during(), 1) : 0; });
-    timer.start();
+    timer.start(0);
     Run({"reload", "click 0", "dbl"});
     return rounds;
   };

@@ -77,18 +77,12 @@ TEST_F(SafeWriter, anythingThatFails_leavesTheOldFileAlone) {
   const auto mark = [this](unsigned mode) { chmod(file_.c_str(), mode); };
   const unsigned readOnly = 0444, unmarked = 0644;
 #endif
-  const auto savedWhileMarked = [&](unsigned marks) {
-    mark(marks);
-    const bool saved = Save({"x"});
-    mark(unmarked);
-    return saved;
-  };
   const std::function<bool()> failures[] = {
       [&] { SetFaultHook([](Step s) { return s == Step::Write ? ENOSPC : 0; }); return Save({"new;", std::string(1 << 20, 'x')}) || Save(std::vector<std::string>(1 << 13, std::string(63, 'x'))); },
       [&] { SetFaultHook([](Step s) { return s == Step::Rename ? EIO : 0; }); FileMisc::WriteIniValue("s", "k", "v", file_.native()); return Save({"new;"}); },
-      [&] { return savedWhileMarked(readOnly); },
+      [&] { mark(readOnly); return Save({"x"}); },
 #ifdef _WIN32
-      [&] { return savedWhileMarked(FILE_ATTRIBUTE_HIDDEN); }, [&] { return savedWhileMarked(FILE_ATTRIBUTE_SYSTEM); },
+      [&] { mark(FILE_ATTRIBUTE_HIDDEN); return Save({"x"}); }, [&] { mark(FILE_ATTRIBUTE_SYSTEM); return Save({"x"}); },
 #endif
       [&] { FileMisc::SafeFileWriter writer(testsupport::ProgramPath(file_)); return !writer.WriteLine("uncommitted;"); },
       [&] { return Save({"x"}, dir_.path() / "game/missing.cs") || fs::exists(dir_.path() / "game/missing.cs"); },
@@ -97,6 +91,7 @@ TEST_F(SafeWriter, anythingThatFails_leavesTheOldFileAlone) {
   for (const auto& fail : failures) {
     EXPECT_FALSE(fail());
     SetFaultHook(nullptr);
+    mark(unmarked);
     EXPECT_EQ(testsupport::readFile(file_), kOld);
     EXPECT_EQ(Entries(), 1);
   }

@@ -8,7 +8,6 @@
 #endif
 
 #include <cstdlib>
-#include <fstream>
 
 #include "support/tempdir.h"
 
@@ -18,9 +17,6 @@ namespace fs = std::filesystem;
 using namespace std::string_literals;
 
 std::string Read(const fs::path& ini) { return FileMisc::ReadIniValue("NorvikFolder", "Norvik2", ini.native()); }
-void Write(const fs::path& ini, std::string_view value) {
-  FileMisc::WriteIniValue("NorvikFolder", "Norvik2", value, ini.native());
-}
 
 TEST(ReadIniValue, findsTheKeyOfTheSection) {
   const std::pair<std::string, std::string> rows[] = {
@@ -74,7 +70,7 @@ TEST(WriteIniValue, replacesOnlyTheKeyLine_andTheValueReadsBack) {
     else if (!before.empty()) dir.writeFile("NorvikPrefs.ini", before);
     if (before == "readonly") fs::permissions(ini, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write, fs::perm_options::remove);
     dir.writeFile(".NorvikPrefs.ini.5.tmp", "");
-    Write(ini, value);
+    FileMisc::WriteIniValue("NorvikFolder", "Norvik2", value, ini.native());
     const std::string written = fs::is_regular_file(ini) ? testsupport::readFile(ini) : before;
     EXPECT_TRUE(written == (after == "=" ? before : after)) << before.substr(0, 50) << " -> " << written.substr(0, 80);
     EXPECT_EQ(Read(ini), after == "=" ? "" : value.substr(0, value.find('\r')));

@@ -15,13 +15,10 @@ T ScriptedDialogs::next(T unscripted) {
   return answer;
 }
 
-int ScriptedDialogs::MsgBox(const QString& text, const QString& title, MsgIcon icon,
-                            MsgButtons buttons) {
+int ScriptedDialogs::MsgBox(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons) {
   boxes_.append({text, title, icon, buttons});
   // Unscripted, the safest answer a user could give: the one that changes nothing.
-  const int answer = next(buttons == MsgButtons::YesNoCancel ? kAnswerCancel
-                          : buttons == MsgButtons::YesNo     ? kAnswerNo
-                                                             : kAnswerOK);
+  const int answer = next(buttons == MsgButtons::YesNoCancel ? kAnswerCancel : buttons == MsgButtons::YesNo ? kAnswerNo : kAnswerOK);
   if (answer == kThrow) throw std::runtime_error("out of room");
   return answer;
 }

@@ -21,8 +21,7 @@ namespace ui {
 class ScriptedDialogs final : public Dialogs {
  public:
   struct Box {
-    QString text;
-    QString title;
+    QString text, title;
     MsgIcon icon = MsgIcon::None;
     MsgButtons buttons = MsgButtons::OK;
   };
@@ -34,8 +33,7 @@ class ScriptedDialogs final : public Dialogs {
   // Queues the text typed into the next input box; a null QString means Cancel.
   void type(const QString& text) { script_.emplace_back(text); }
 
-  int MsgBox(const QString& text, const QString& title, MsgIcon icon,
-             MsgButtons buttons) override;
+  int MsgBox(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons) override;
   QString InputBox(const QString& prompt, const QString& title) override;
 
   const QList<Box>& boxes() const { return boxes_; }

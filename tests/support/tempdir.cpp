@@ -123,8 +123,7 @@ void DriveFixture::TearDown() { hostpath::OverrideExecutableFolder({}); }
 
 // A drive is the folder drive_X in the throw-away folder; on POSIX the program finds it
 // through a link in dosdevices/ beside it.
-fs::path DriveFixture::writeOnDrive(char letter, std::string_view relative,
-                                    std::string_view bytes) const {
+fs::path DriveFixture::writeOnDrive(char letter, std::string_view relative, std::string_view bytes) const {
   const std::string drive = std::string("drive_") + letter;
 #ifndef _WIN32
   const fs::path link = exeFolder_ / "dosdevices" / (std::string(1, letter) + ":");

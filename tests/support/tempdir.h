@@ -60,8 +60,7 @@ class DriveFixture : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
   // Writes a file on drive `letter` (made when missing) at `relative` (slashes).
-  std::filesystem::path writeOnDrive(char letter, std::string_view relative,
-                                     std::string_view bytes) const;
+  std::filesystem::path writeOnDrive(char letter, std::string_view relative, std::string_view bytes) const;
 
   TempDir dir_;
   std::filesystem::path exeFolder_;

@@ -178,8 +178,7 @@ TEST_F(ListBoxTest, focusedList_framesTheCurrentRowElseTheFirst) {
     const int framed = std::max(selected, 0);
     list_.clearFocus();
     list_.SetListIndex(selected);
-    const QImage before = rowImage(framed);
-    const QImage otherBefore = rowImage(1);
+    const QImage before = rowImage(framed), otherBefore = rowImage(1);
     list_.SetFocus();
     list_.SetListIndex(selected);  // taking the focus made row 0 current
     EXPECT_NE(rowImage(framed), before);
