@@ -81,7 +81,8 @@ TEST(TextBox, enterAndF2AreAClick_aReaderClicksAndEditsAsTypingDoes) {
               text->selectionCount() == 1);
   text->removeSelection(0);
   text->selection(0, &start, &end);
-  EXPECT_TRUE(start == 0 && end == 0 && text->selectionCount() == 0);
+  text->scrollToSubstring(1, 4);  // the cursor at the start of the text asked for, so it is in view
+  EXPECT_TRUE(start == 0 && end == 0 && text->selectionCount() == 0 && box.cursorPosition() == 1);
   text->setCursorPosition(2);  // characters are placed from the cursor, on either side
   for (int i = 0; i < 5; ++i)
     EXPECT_EQ(text->offsetAtPoint(text->characterRect(i).topLeft() + QPoint(text->characterRect(i).width() / 4, 1)), i) << i;
