@@ -205,8 +205,8 @@ setup_pages() {
   next() { xdotool windowfocus --sync "$id" 2>/dev/null; xdotool key "$1"; }
   "$wine" "$setup" &
   page welcome "GNU Lesser General Public License" && next Return &&
-    page licence "I Agree" && next Return &&
-    page folder "Destination Folder" && next Return &&
+    page licence "License Agreement" && next Return &&
+    page folder "Choose Install Location" && next Return &&
     page start-menu "Start Menu" && next Return &&
     page installing "Completed" && next Return &&
     page finish "has been installed" && next Return || return 1
