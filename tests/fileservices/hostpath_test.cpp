@@ -39,6 +39,14 @@ TEST_F(HostPath, programPathsMapOntoTheDrives_otherShapesNameNothing) {
       {std::string("c:\\a\0b", 6), {}},
   };
   for (const auto& [program, host] : rows) EXPECT_EQ(ToHostPath(program), host) << program;
+  // Without $WINEPREFIX the prefix is ~/.wine; a home empty or unset names none ("/.wine").
+  const std::string home = getenv("HOME") ? getenv("HOME") : "";
+  unsetenv("WINEPREFIX");
+  for (const bool set : {true, false}) {
+    set ? setenv("HOME", "", 1) : unsetenv("HOME");
+    for (const std::string& root : hostpath::DriveRootCandidates('z')) EXPECT_NE(root.rfind("/.wine", 0), 0u) << root;
+  }
+  setenv("HOME", home.c_str(), 1);
   // Two case variants whose host names sort the other way round (é in UTF-8, É in the code
   // page): É lists first, in whatever order the folder happens to be read.
   for (const char x : std::string("abcdefgh")) EXPECT_EQ(ToHostPath(std::string("c:\\o\\") + x + "\xC9"), c + "/o/" + x + "\xC9");
