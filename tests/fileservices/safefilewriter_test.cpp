@@ -78,7 +78,7 @@ TEST_F(SafeWriter, anythingThatFails_leavesTheOldFileAlone) {
   const unsigned readOnly = 0444, unmarked = 0644;
 #endif
   const std::function<bool()> failures[] = {
-      [&] { SetFaultHook([](Step s) { return s == Step::Write ? ENOSPC : 0; }); return Save({"new;", std::string(1 << 20, 'x')}) || Save(std::vector<std::string>(1 << 13, std::string(63, 'x'))); },
+      [&] { SetFaultHook([](Step s) { return s == Step::Write ? ENOSPC : 0; }); return Save({"new;", std::string(1 << 20, 'x')}) || Save(std::vector<std::string>(1 << 13, std::string(63, 'x'))) || Save({"new;"}); },
       [&] { SetFaultHook([](Step s) { return s == Step::Rename ? EIO : 0; }); FileMisc::WriteIniValue("s", "k", "v", file_.native()); return Save({"new;"}); },
       [&] { mark(readOnly); return Save({"x"}); },
 #ifdef _WIN32
